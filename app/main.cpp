@@ -1,0 +1,199 @@
+#include "db/connection.h"
+#include "db/demodata.h"
+#include "db/error.h"
+#include "db/recordset.h"
+#include "db/schema.h"
+#include "db/sqldatetime.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QApplication>
+#include <QTextStream>
+#include <cmath>
+#include <cstdio>
+
+using namespace kadu2217;
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int failed(const Error &e)
+{
+    err() << e.number() << '\t' << e.description() << Qt::endl;
+    return 1;
+}
+
+// Up to 15 significant digits, never an exponent, no trailing zeros.
+QString numberText(double v)
+{
+    QString s = QString::number(v, 'g', 15);
+    if (s.contains(QLatin1Char('e'))) {
+        const int exponent = int(std::floor(std::log10(std::fabs(v))));
+        s = QString::number(v, 'f', qMax(0, 14 - exponent));
+        if (s.contains(QLatin1Char('.'))) {
+            while (s.endsWith(QLatin1Char('0')))
+                s.chop(1);
+            if (s.endsWith(QLatin1Char('.')))
+                s.chop(1);
+        }
+    }
+    return s;
+}
+
+QString cellText(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("NULL");
+    switch (v.typeId()) {
+    case QMetaType::Double:
+        return numberText(v.toDouble());
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    default:
+        return v.toString();
+    }
+}
+
+ConnectionPtr openFile(const QString &file)
+{
+    auto connection = std::make_shared<Connection>();
+    connection->open(QStringLiteral("Data Source=") + file);
+    return connection;
+}
+
+ConnectionPtr createDatabase(const QString &file, bool withDemo, int size)
+{
+    if (QFile::exists(file))
+        throw Error(errnum::Unspecified, QStringLiteral("The file %1 exists already.").arg(file));
+    auto connection = openFile(file);
+    createSchema(*connection);
+    if (withDemo) {
+        DemoOptions options;
+        if (size > 0) {
+            options.costings = size;
+            options.items = qMax(options.items, size / 2);
+        }
+        generateDemoData(*connection, options);
+    }
+    return connection;
+}
+
+void runStatement(const ConnectionPtr &connection, const QString &statement)
+{
+    Recordset rs;
+    rs.open(statement, connection);
+    if (rs.fieldCount() == 0)
+        return;
+    while (!rs.eof()) {
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            cells.append(cellText(rs.value(i)));
+        out() << cells.join(QLatin1Char('\t')) << '\n';
+        rs.moveNext();
+    }
+    out().flush();
+}
+
+int sqlCommand(const ConnectionPtr &connection, const QStringList &statements)
+{
+    if (!statements.isEmpty()) {
+        for (const QString &s : statements)
+            runStatement(connection, s);
+        return 0;
+    }
+    QTextStream in(stdin);
+    QString line;
+    while (in.readLineInto(&line)) {
+        if (!line.trimmed().isEmpty())
+            runStatement(connection, line);
+    }
+    return 0;
+}
+
+QString defaultDatabase()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/demo.db");
+}
+
+int summary(const ConnectionPtr &connection)
+{
+    const QStringList counts = {
+        QStringLiteral("loaLocalPurchaseCostingHeader"), QStringLiteral("loaLocalPurchaseCostingDetail"),
+        QStringLiteral("losLocalPurchaseHeader"), QStringLiteral("losLocalPurchaseDetail"),
+        QStringLiteral("aItem"), QStringLiteral("aShops"), QStringLiteral("aVendorMaster"), QStringLiteral("aUsers")};
+    for (const QString &table : counts) {
+        Recordset rs;
+        rs.open(QStringLiteral("select count(*) from ") + table, connection);
+        out() << table << '\t' << cellText(rs.value(0)) << '\n';
+    }
+    out().flush();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("localpurchcost"));
+    QApplication::setOrganizationName(QStringLiteral("kadu2217"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | demo FILE [--size N] | sql --db FILE [STATEMENT ...]"));
+    const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
+    const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
+    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
+    parser.addOptions({dbOption, odbcOption, sizeOption});
+    parser.process(app);
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    try {
+        if (command == QLatin1String("init") || command == QLatin1String("demo")) {
+            if (args.size() != 2) {
+                err() << "usage: localpurchcost " << command << " FILE" << Qt::endl;
+                return 2;
+            }
+            createDatabase(args[1], command == QLatin1String("demo"), parser.value(sizeOption).toInt());
+            return 0;
+        }
+        ConnectionPtr connection;
+        if (parser.isSet(odbcOption)) {
+            connection = std::make_shared<Connection>();
+            connection->open(parser.value(odbcOption));
+        } else if (parser.isSet(dbOption)) {
+            if (!QFile::exists(parser.value(dbOption)))
+                throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(parser.value(dbOption)));
+            connection = openFile(parser.value(dbOption));
+        } else {
+            const QString file = defaultDatabase();
+            connection = QFile::exists(file) ? openFile(file) : createDatabase(file, true, 0);
+        }
+        if (command == QLatin1String("sql"))
+            return sqlCommand(connection, args.mid(1));
+        if (!command.isEmpty()) {
+            err() << "unknown command: " << command << Qt::endl;
+            return 2;
+        }
+        return summary(connection);
+    } catch (const Error &e) {
+        return failed(e);
+    }
+}

@@ -1,0 +1,146 @@
+#include "db/connection.h"
+
+#include "db/engine.h"
+#include "db/error.h"
+
+#include <QHash>
+
+namespace kadu2217 {
+namespace {
+
+[[noreturn]] void notOpen()
+{
+    throw Error(errnum::NotConnected,
+                QStringLiteral("The connection cannot be used to perform this operation. "
+                               "It is either closed or invalid in this context."),
+                QStringLiteral("ADODB.Connection"));
+}
+
+// "Key=Value;Key={va;lue}" as ADO and ODBC write them; keys in lower case.
+QHash<QString, QString> connectionParts(const QString &text)
+{
+    QHash<QString, QString> parts;
+    int i = 0;
+    const int n = text.size();
+    while (i < n) {
+        const int eq = text.indexOf(QLatin1Char('='), i);
+        if (eq < 0)
+            break;
+        const QString key = text.mid(i, eq - i).trimmed().toLower();
+        int j = eq + 1;
+        QString value;
+        if (j < n && text[j] == QLatin1Char('{')) {
+            const int close = text.indexOf(QLatin1Char('}'), j);
+            value = text.mid(j + 1, (close < 0 ? n : close) - j - 1);
+            j = close < 0 ? n : close + 1;
+            const int semi = text.indexOf(QLatin1Char(';'), j);
+            j = semi < 0 ? n : semi + 1;
+        } else {
+            const int semi = text.indexOf(QLatin1Char(';'), j);
+            value = text.mid(j, (semi < 0 ? n : semi) - j).trimmed();
+            j = semi < 0 ? n : semi + 1;
+        }
+        parts.insert(key, value);
+        i = j;
+    }
+    return parts;
+}
+
+} // namespace
+
+Connection::Connection() = default;
+Connection::~Connection() = default;
+
+void Connection::open(const QString &connectionString)
+{
+    if (m_engine)
+        throw Error(errnum::OperationNotAllowed, QStringLiteral("Operation is not allowed when the object is open."),
+                    QStringLiteral("ADODB.Connection"));
+    const auto parts = connectionParts(connectionString);
+    if (parts.contains(QStringLiteral("driver")) || parts.contains(QStringLiteral("dsn"))) {
+        m_engine = detail::createOdbcEngine(connectionString);
+    } else {
+        QString file = parts.value(QStringLiteral("data source"), parts.value(QStringLiteral("database")));
+        if (parts.isEmpty())
+            file = connectionString.trimmed();
+        if (file.isEmpty())
+            throw Error(errnum::Unspecified, QStringLiteral("The connection string names no database: '%1'.").arg(connectionString),
+                        QStringLiteral("ADODB.Connection"));
+        m_engine = detail::createSqliteEngine(file);
+    }
+    m_connectionString = connectionString;
+    m_inTransaction = false;
+    m_engine->setTimeout(m_commandTimeout);
+}
+
+void Connection::close()
+{
+    if (m_engine && m_inTransaction)
+        m_engine->rollback();
+    m_engine.reset();
+    m_inTransaction = false;
+}
+
+bool Connection::isOpen() const
+{
+    return m_engine != nullptr;
+}
+
+Dialect Connection::dialect() const
+{
+    return m_engine ? m_engine->dialect() : Dialect::None;
+}
+
+qint64 Connection::execute(const QString &sql, const QVariantList &params)
+{
+    return engine().execute(sql, params);
+}
+
+void Connection::beginTrans()
+{
+    detail::Engine &e = engine();
+    if (m_inTransaction)
+        throw Error(errnum::Unspecified, QStringLiteral("A transaction is already open on this connection."),
+                    QStringLiteral("ADODB.Connection"));
+    e.begin();
+    m_inTransaction = true;
+}
+
+void Connection::commitTrans()
+{
+    detail::Engine &e = engine();
+    if (!m_inTransaction)
+        throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
+    e.commit();
+    m_inTransaction = false;
+}
+
+void Connection::rollbackTrans()
+{
+    detail::Engine &e = engine();
+    if (!m_inTransaction)
+        throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
+    m_inTransaction = false;
+    e.rollback();
+}
+
+void Connection::setCommandTimeout(int seconds)
+{
+    m_commandTimeout = seconds;
+    if (m_engine)
+        m_engine->setTimeout(seconds);
+}
+
+void Connection::executeNativeScript(const QString &script)
+{
+    engine().executeScript(script);
+}
+
+detail::Engine &Connection::engine() const
+{
+    if (!m_engine)
+        notOpen();
+    return *m_engine;
+}
+
+} // namespace kadu2217

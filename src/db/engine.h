@@ -1,0 +1,61 @@
+#pragma once
+
+#include "db/connection.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace kadu2217::detail {
+
+enum class ColumnKind { Integer, Float, Text, DateTime, Bit, Blob };
+
+struct ColumnInfo {
+    QString name;
+    ColumnKind kind = ColumnKind::Text;
+    int maxLength = 0; // texts: 0 = unlimited
+};
+
+struct TableInfo {
+    QString name;
+    QVector<ColumnInfo> columns;
+    QVector<int> primaryKey;
+    int indexOf(const QString &column) const;
+};
+
+// A result being read row by row.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int column) const = 0;
+    // Moves to the next row; false after the last one.
+    virtual bool next() = 0;
+    // Values of the current row: qlonglong, double, QString, QDateTime, or an invalid QVariant for NULL.
+    virtual QVariant value(int column) const = 0;
+};
+
+// One database engine behind a Connection.
+class Engine {
+public:
+    virtual ~Engine() = default;
+    virtual Dialect dialect() const = 0;
+    // T-SQL statement texts.
+    virtual std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) = 0;
+    virtual qint64 execute(const QString &sql, const QVariantList &params) = 0;
+    // Statements that the recordset generates, valid on every engine as they stand.
+    virtual qint64 executeGenerated(const QString &sql, const QVariantList &params) = 0;
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual void setTimeout(int seconds) = 0;
+    // Fails with "Invalid object name" when there is no such table.
+    virtual std::shared_ptr<const TableInfo> tableInfo(const QString &table) = 0;
+    virtual void executeScript(const QString &script) = 0;
+};
+
+std::unique_ptr<Engine> createSqliteEngine(const QString &file);
+std::unique_ptr<Engine> createOdbcEngine(const QString &connectionString);
+
+} // namespace kadu2217::detail

@@ -1,0 +1,414 @@
+#include "db/engine.h"
+#include "db/error.h"
+#include "db/sqldatetime.h"
+#include "db/tsql/translator.h"
+
+#include <QAtomicInteger>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <sqlite3.h>
+
+namespace kadu2217::detail {
+namespace {
+
+const QString kSource = QStringLiteral("Embedded database (SQLite)");
+
+ColumnKind kindOfDeclaredType(const QString &declared, int *maxLength)
+{
+    const QString t = declared.trimmed().toUpper();
+    *maxLength = 0;
+    if (t.startsWith(QLatin1String("DATETIME")) || t == QLatin1String("DATE")
+        || t == QLatin1String("SMALLDATETIME"))
+        return ColumnKind::DateTime;
+    if (t == QLatin1String("BIT") || t == QLatin1String("BOOLEAN"))
+        return ColumnKind::Bit;
+    if (t.contains(QLatin1String("INT")))
+        return ColumnKind::Integer;
+    if (t.startsWith(QLatin1String("FLOAT")) || t.startsWith(QLatin1String("REAL"))
+        || t.startsWith(QLatin1String("DOUBLE")) || t.startsWith(QLatin1String("NUMERIC"))
+        || t.startsWith(QLatin1String("DECIMAL")) || t.startsWith(QLatin1String("MONEY")))
+        return ColumnKind::Float;
+    if (t.startsWith(QLatin1String("BLOB")))
+        return ColumnKind::Blob;
+    const int open = t.indexOf(QLatin1Char('('));
+    if (open > 0 && t.contains(QLatin1String("CHAR")))
+        *maxLength = t.mid(open + 1, t.indexOf(QLatin1Char(')')) - open - 1).trimmed().toInt();
+    return ColumnKind::Text;
+}
+
+// The numbers an ADO client sees for the engine's failures.
+Error engineError(sqlite3 *db, int rc)
+{
+    QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int primary = rc & 0xff;
+    qint32 number = tsql::errorNumberForMessage(message);
+    if (number == 0) {
+        if (primary == SQLITE_CONSTRAINT)
+            number = errnum::Constraint;
+        else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_INTERRUPT)
+            number = errnum::Timeout;
+        else if (message.startsWith(QLatin1String("no such table")))
+            number = errnum::InvalidObject;
+        else if (primary == SQLITE_ERROR)
+            number = errnum::SqlSyntax;
+        else
+            number = errnum::Unspecified;
+    }
+    if (primary == SQLITE_INTERRUPT)
+        message = QStringLiteral("Query timeout expired");
+    return Error(number, message, kSource);
+}
+
+class SqliteEngine;
+
+class SqliteCursor final : public Cursor {
+public:
+    SqliteCursor(SqliteEngine *engine, sqlite3_stmt *stmt, QVector<tsql::ValueKind> kinds);
+    ~SqliteCursor() override;
+    int columnCount() const override { return m_columnCount; }
+    QString columnName(int column) const override { return m_names.at(column); }
+    bool next() override;
+    QVariant value(int column) const override;
+
+private:
+    SqliteEngine *m_engine;
+    sqlite3_stmt *m_stmt;
+    int m_columnCount;
+    QStringList m_names;
+    QVector<bool> m_isDateTime;
+    bool m_done = false;
+};
+
+class SqliteEngine final : public Engine {
+public:
+    explicit SqliteEngine(const QString &file)
+        : m_connectionName(QStringLiteral("kadu2217-sqlite-%1").arg(++s_serial))
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+            db.setDatabaseName(file);
+            if (!db.open()) {
+                const QString text = db.lastError().text();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(m_connectionName);
+                throw Error(errnum::Unspecified, QStringLiteral("Cannot open the database file '%1': %2").arg(file, text), kSource);
+            }
+            const QVariant handle = db.driver()->handle();
+            m_db = *static_cast<sqlite3 *const *>(handle.data());
+        }
+        sqlite3_extended_result_codes(m_db, 1);
+        tsql::registerFunctions(m_db);
+        setTimeout(30);
+        sqlite3_progress_handler(m_db, 4000, &SqliteEngine::progress, this);
+        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        loadCatalog();
+    }
+
+    ~SqliteEngine() override
+    {
+        for (sqlite3_stmt *stmt : qAsConst(m_idle))
+            sqlite3_finalize(stmt);
+        m_idle.clear();
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+
+    Dialect dialect() const override { return Dialect::Embedded; }
+
+    std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
+    {
+        const auto translation = translate(sql);
+        sqlite3_stmt *stmt = prepare(translation->sql, params);
+        return std::make_unique<SqliteCursor>(this, stmt, translation->resultKinds);
+    }
+
+    qint64 execute(const QString &sql, const QVariantList &params) override
+    {
+        return run(translate(sql)->sql, params);
+    }
+
+    qint64 executeGenerated(const QString &sql, const QVariantList &params) override
+    {
+        return run(sql, params);
+    }
+
+    void begin() override { run(QStringLiteral("BEGIN IMMEDIATE"), {}); }
+    void commit() override { run(QStringLiteral("COMMIT"), {}); }
+    void rollback() override
+    {
+        if (!sqlite3_get_autocommit(m_db))
+            run(QStringLiteral("ROLLBACK"), {});
+    }
+
+    void setTimeout(int seconds) override
+    {
+        m_timeoutMs = seconds > 0 ? qint64(seconds) * 1000 : 0;
+        // A second writer waits for the first one's transaction instead of failing at once.
+        sqlite3_busy_timeout(m_db, seconds > 0 ? seconds * 1000 : 24 * 3600 * 1000);
+    }
+
+    std::shared_ptr<const TableInfo> tableInfo(const QString &table) override
+    {
+        const QString key = table.toLower();
+        if (const auto it = m_tables.constFind(key); it != m_tables.constEnd())
+            return *it;
+        auto info = std::make_shared<TableInfo>();
+        info->name = table;
+        QVector<QPair<int, int>> keyOrder;
+        sqlite3_stmt *stmt = prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"), {table});
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            ColumnInfo column;
+            column.name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+            column.kind = kindOfDeclaredType(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1))), &column.maxLength);
+            if (const int pk = sqlite3_column_int(stmt, 2); pk > 0)
+                keyOrder.append({pk, int(info->columns.size())});
+            info->columns.append(column);
+        }
+        release(stmt);
+        if (rc != SQLITE_DONE)
+            throw engineError(m_db, rc);
+        if (info->columns.isEmpty())
+            throw Error(errnum::InvalidObject, QStringLiteral("Invalid object name '%1'.").arg(table), kSource);
+        std::sort(keyOrder.begin(), keyOrder.end());
+        for (const auto &k : keyOrder)
+            info->primaryKey.append(k.second);
+        m_tables.insert(key, info);
+        return info;
+    }
+
+    void executeScript(const QString &script) override
+    {
+        char *message = nullptr;
+        startClock();
+        const int rc = sqlite3_exec(m_db, script.toUtf8().constData(), nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
+            const QString text = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
+            sqlite3_free(message);
+            throw Error(rc == SQLITE_CONSTRAINT ? errnum::Constraint : errnum::SqlSyntax, text, kSource);
+        }
+        loadCatalog();
+    }
+
+    // Statements come back here when their cursor is done with them.
+    void release(sqlite3_stmt *stmt)
+    {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        const QString key = QString::fromUtf8(sqlite3_sql(stmt));
+        if (m_idle.size() < kIdleStatements && !m_idle.contains(key))
+            m_idle.insert(key, stmt);
+        else
+            sqlite3_finalize(stmt);
+    }
+
+    void startClock() { m_clock.start(); }
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    static constexpr int kIdleStatements = 64;
+    static constexpr int kTranslations = 4096;
+
+    static int progress(void *self)
+    {
+        const auto *engine = static_cast<SqliteEngine *>(self);
+        return engine->m_timeoutMs > 0 && engine->m_clock.isValid()
+            && engine->m_clock.elapsed() > engine->m_timeoutMs;
+    }
+
+    std::shared_ptr<const tsql::Translation> translate(const QString &sql)
+    {
+        if (const auto it = m_translations.constFind(sql); it != m_translations.constEnd())
+            return *it;
+        auto translation = std::make_shared<const tsql::Translation>(tsql::translate(sql, m_catalog));
+        if (m_translations.size() >= kTranslations)
+            m_translations.clear();
+        m_translations.insert(sql, translation);
+        return translation;
+    }
+
+    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params)
+    {
+        sqlite3_stmt *stmt = m_idle.take(sql);
+        if (!stmt) {
+            const QByteArray text = sql.toUtf8();
+            const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr);
+            if (rc != SQLITE_OK)
+                throw engineError(m_db, rc);
+        }
+        if (sqlite3_bind_parameter_count(stmt) != params.size()) {
+            sqlite3_finalize(stmt);
+            throw Error(errnum::SqlSyntax, QStringLiteral("The statement has %1 parameters but %2 values were given.")
+                        .arg(sqlite3_bind_parameter_count(stmt)).arg(params.size()), kSource);
+        }
+        for (int i = 0; i < params.size(); ++i)
+            bind(stmt, i + 1, params[i]);
+        startClock();
+        return stmt;
+    }
+
+    static void bind(sqlite3_stmt *stmt, int index, const QVariant &v)
+    {
+        if (!v.isValid() || v.isNull()) {
+            sqlite3_bind_null(stmt, index);
+            return;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            sqlite3_bind_int(stmt, index, v.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            sqlite3_bind_int64(stmt, index, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(stmt, index, v.toDouble());
+            break;
+        case QMetaType::QDateTime:
+            bindText(stmt, index, sqldt::canonical(v.toDateTime()));
+            break;
+        case QMetaType::QDate:
+            bindText(stmt, index, sqldt::canonical(QDateTime(v.toDate(), QTime(0, 0))));
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = v.toByteArray();
+            sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default:
+            bindText(stmt, index, v.toString());
+            break;
+        }
+    }
+
+    static void bindText(sqlite3_stmt *stmt, int index, const QString &text)
+    {
+        const QByteArray bytes = text.toUtf8();
+        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+
+    qint64 run(const QString &sql, const QVariantList &params)
+    {
+        sqlite3_stmt *stmt = prepare(sql, params);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            const Error error = engineError(m_db, rc);
+            release(stmt);
+            throw error;
+        }
+        release(stmt);
+        return sqlite3_changes64(m_db);
+    }
+
+    void exec(const QString &sql)
+    {
+        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw engineError(m_db, sqlite3_errcode(m_db));
+    }
+
+    void loadCatalog()
+    {
+        m_tables.clear();
+        m_translations.clear();
+        m_catalog.dateTimeColumns.clear();
+        sqlite3_stmt *stmt = prepare(QStringLiteral(
+            "SELECT DISTINCT lower(p.name), p.type FROM sqlite_master m, pragma_table_info(m.name) p "
+            "WHERE m.type IN ('table','view')"), {});
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            int length;
+            const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+            if (kindOfDeclaredType(type, &length) == ColumnKind::DateTime)
+                m_catalog.dateTimeColumns.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
+        }
+        release(stmt);
+    }
+
+    static inline QAtomicInteger<int> s_serial;
+    QString m_connectionName;
+    sqlite3 *m_db = nullptr;
+    qint64 m_timeoutMs = 0;
+    QElapsedTimer m_clock;
+    tsql::Catalog m_catalog;
+    QHash<QString, std::shared_ptr<const tsql::Translation>> m_translations;
+    QHash<QString, std::shared_ptr<const TableInfo>> m_tables;
+    QHash<QString, sqlite3_stmt *> m_idle;
+};
+
+SqliteCursor::SqliteCursor(SqliteEngine *engine, sqlite3_stmt *stmt, QVector<tsql::ValueKind> kinds)
+    : m_engine(engine), m_stmt(stmt), m_columnCount(sqlite3_column_count(stmt))
+{
+    m_names.reserve(m_columnCount);
+    m_isDateTime.resize(m_columnCount);
+    for (int i = 0; i < m_columnCount; ++i) {
+        m_names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+        int length;
+        const char *declared = sqlite3_column_decltype(stmt, i);
+        m_isDateTime[i] = (declared && kindOfDeclaredType(QString::fromUtf8(declared), &length) == ColumnKind::DateTime)
+            || (kinds.size() == m_columnCount && kinds[i] == tsql::ValueKind::DateTime);
+    }
+}
+
+SqliteCursor::~SqliteCursor()
+{
+    m_engine->release(m_stmt);
+}
+
+bool SqliteCursor::next()
+{
+    if (m_done)
+        return false;
+    m_engine->startClock();
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_done = true;
+    if (rc != SQLITE_DONE)
+        throw engineError(m_engine->handle(), rc);
+    return false;
+}
+
+QVariant SqliteCursor::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, column)), sqlite3_column_bytes(m_stmt, column));
+    default:
+        break;
+    }
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)),
+                                           sqlite3_column_bytes(m_stmt, column));
+    if (m_isDateTime[column]) {
+        if (const auto dt = sqldt::parse(text))
+            return *dt;
+    }
+    return text;
+}
+
+} // namespace
+
+std::unique_ptr<Engine> createSqliteEngine(const QString &file)
+{
+    return std::make_unique<SqliteEngine>(file);
+}
+
+} // namespace kadu2217::detail

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QVector>
+
+struct sqlite3;
+
+// Gives T-SQL statement texts SQL Server's meaning on SQLite.
+namespace kadu2217::tsql {
+
+enum class ValueKind { Unknown, Integer, Float, Text, DateTime };
+
+// What the translation needs to know of the embedded schema.
+struct Catalog {
+    QSet<QString> dateTimeColumns; // lower-case names of every column declared DATETIME
+};
+
+struct Translation {
+    QString sql;                    // SQLite text
+    QVector<ValueKind> resultKinds; // one per select-list item; empty when unknown (a '*' in the list)
+};
+
+// Throws Error (errnum::SqlSyntax) naming the construct it cannot translate.
+Translation translate(const QString &statement, const Catalog &catalog);
+
+// Failures raised inside the registered functions carry a marker in their message; this
+// strips it and answers the ADO number for it, or 0 when the message has none.
+qint32 errorNumberForMessage(QString &message);
+
+// The T-SQL functions and the TSQL collation (letter case and trailing blanks ignored).
+void registerFunctions(sqlite3 *db);
+
+} // namespace kadu2217::tsql

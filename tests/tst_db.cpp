@@ -1,0 +1,319 @@
+#include "db/connection.h"
+#include "db/error.h"
+#include "db/recordset.h"
+#include "db/values.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kadu2217;
+
+namespace {
+
+const char kTable[] =
+    "CREATE TABLE t (id INTEGER PRIMARY KEY, qty INTEGER, price FLOAT, flag BIT, "
+    "name VARCHAR(5) COLLATE TSQL, made DATETIME);";
+
+ConnectionPtr openDb(const QString &file)
+{
+    auto c = std::make_shared<Connection>();
+    c->open(QStringLiteral("Data Source=") + file);
+    return c;
+}
+
+qint32 errorNumberOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A second process that allocates ids as "largest + 1" inside write transactions.
+int runWriter(const QString &file, int count)
+{
+    auto c = openDb(file);
+    for (int i = 0; i < count; ++i) {
+        c->beginTrans();
+        Recordset rs;
+        rs.open(QStringLiteral("select isnull(max(id),0)+1 from t"), c, CursorType::Static, LockType::ReadOnly);
+        const qint32 id = value::toInt32(rs.value(0));
+        rs.close();
+        c->execute(QStringLiteral("insert into t (id, qty) values (?, ?)"), {id, QCoreApplication::applicationPid()});
+        c->commitTrans();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestDb : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    ConnectionPtr newDb()
+    {
+        auto c = openDb(m_dir.filePath(QStringLiteral("db%1.sqlite").arg(++m_files)));
+        c->executeNativeScript(QString::fromLatin1(kTable));
+        return c;
+    }
+
+private slots:
+    void unopenedConnectionFailsEveryCall()
+    {
+        auto c = std::make_shared<Connection>();
+        QCOMPARE(errorNumberOf([&] { c->execute(QStringLiteral("select 1")); }), errnum::NotConnected);
+        QCOMPARE(errorNumberOf([&] { c->beginTrans(); }), errnum::NotConnected);
+        QCOMPARE(errorNumberOf([&] { Recordset rs; rs.open(QStringLiteral("select 1"), c); }), errnum::NotConnected);
+        QCOMPARE(errorNumberOf([&] { Recordset rs; rs.open(QStringLiteral("select 1"), nullptr); }), errnum::NotConnected);
+    }
+
+    void assignmentConverts_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("assigned");
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("decimal text to integer") << "qty" << QVariant(QStringLiteral("4.000")) << QVariant(qlonglong(4));
+        QTest::newRow("half rounds to even") << "qty" << QVariant(2.5) << QVariant(qlonglong(2));
+        QTest::newRow("true to bit") << "flag" << QVariant(true) << QVariant(qlonglong(1));
+        QTest::newRow("True text to bit") << "flag" << QVariant(QStringLiteral("True")) << QVariant(qlonglong(1));
+        QTest::newRow("text to float") << "price" << QVariant(QStringLiteral("12.5")) << QVariant(12.5);
+        QTest::newRow("slash date") << "made" << QVariant(QStringLiteral("2012/03/15"))
+                                    << QVariant(QDateTime(QDate(2012, 3, 15), QTime(0, 0)));
+        QTest::newRow("number to text") << "name" << QVariant(qlonglong(42)) << QVariant(QStringLiteral("42"));
+        QTest::newRow("null stays null") << "qty" << QVariant() << QVariant();
+    }
+    void assignmentConverts()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, assigned);
+        QFETCH(QVariant, stored);
+        auto c = newDb();
+        Recordset rs;
+        rs.open(QStringLiteral("select * from T"), c, CursorType::Keyset, LockType::Optimistic);
+        rs.addNew();
+        rs.setValue(QStringLiteral("ID"), 1);
+        rs.setValue(field, assigned);
+        QCOMPARE(rs.value(field), stored);
+        rs.update();
+        rs.close();
+        rs.open(QStringLiteral("select * from t where id=1"), c);
+        QCOMPARE(rs.value(field), stored);
+    }
+
+    void assignmentRejects_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("assigned");
+        QTest::addColumn<int>("number");
+        QTest::newRow("letters to integer") << "qty" << QVariant(QStringLiteral("abc")) << int(errnum::TypeMismatch);
+        QTest::newRow("empty to float") << "price" << QVariant(QString()) << int(errnum::TypeMismatch);
+        QTest::newRow("no date") << "made" << QVariant(QStringLiteral("15th of March")) << int(errnum::TypeMismatch);
+        QTest::newRow("text too long") << "name" << QVariant(QStringLiteral("abcdef")) << int(errnum::MultipleStep);
+        QTest::newRow("unknown field") << "nosuch" << QVariant(1) << int(errnum::ItemNotFound);
+    }
+    void assignmentRejects()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, assigned);
+        QFETCH(int, number);
+        auto c = newDb();
+        Recordset rs;
+        rs.open(QStringLiteral("select * from t"), c, CursorType::Keyset, LockType::Optimistic);
+        rs.addNew();
+        QCOMPARE(errorNumberOf([&] { rs.setValue(field, assigned); }), number);
+    }
+
+    void readOnlyAndJoinedRecordsetsDoNotWrite()
+    {
+        auto c = newDb();
+        Recordset rs;
+        rs.open(QStringLiteral("select * from t"), c, CursorType::Keyset, LockType::ReadOnly);
+        QCOMPARE(errorNumberOf([&] { rs.addNew(); }), errnum::NotUpdatable);
+        Recordset joined;
+        joined.open(QStringLiteral("select * from t a left outer join t b on a.id=b.id"), c, CursorType::Keyset, LockType::Optimistic);
+        QCOMPARE(errorNumberOf([&] { joined.addNew(); }), errnum::NotUpdatable);
+    }
+
+    void editsOneExistingRowWithBoundValues()
+    {
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id, name) values (1, 'a')"));
+        c->execute(QStringLiteral("insert into t (id, name) values (2, 'b')"));
+        Recordset rs;
+        rs.open(QStringLiteral("select * from t where id=2"), c, CursorType::Keyset, LockType::Optimistic);
+        rs.setValue(QStringLiteral("name"), QStringLiteral("O'B"));
+        rs.update();
+        rs.close();
+        rs.open(QStringLiteral("select name from t order by id"), c, CursorType::Static);
+        QCOMPARE(rs.value(0).toString(), QStringLiteral("a"));
+        rs.moveNext();
+        QCOMPARE(rs.value(0).toString(), QStringLiteral("O'B"));
+    }
+
+    void movesAndFieldsByName()
+    {
+        auto c = newDb();
+        for (int i = 1; i <= 3; ++i)
+            c->execute(QStringLiteral("insert into t (id, qty) values (?, ?)"), {i, i * 10});
+        Recordset rs;
+        rs.open(QStringLiteral("select ID as FunctionRights, qty from t order by id"), c, CursorType::Keyset, LockType::Optimistic);
+        QVERIFY(!rs.bof() && !rs.eof());
+        QCOMPARE(rs.value(QStringLiteral("functionrights")).toInt(), 1);
+        rs.moveLast();
+        QCOMPARE(rs.value(QStringLiteral("QTY")).toInt(), 30);
+        rs.movePrevious();
+        QCOMPARE(rs.value(0).toInt(), 2);
+        rs.moveFirst();
+        QCOMPARE(rs.recordCount(), qint64(3));
+        rs.moveLast();
+        rs.moveNext();
+        QVERIFY(rs.eof());
+        QCOMPARE(errorNumberOf([&] { rs.value(0); }), errnum::NoCurrentRecord);
+        QCOMPARE(errorNumberOf([&] { rs.moveNext(); }), errnum::NoCurrentRecord);
+
+        Recordset empty;
+        empty.open(QStringLiteral("select * from t where id=99"), c);
+        QVERIFY(empty.eof() && empty.bof());
+    }
+
+    void forwardOnlyStreamsAndRefusesBackward()
+    {
+        auto c = newDb();
+        for (int i = 1; i <= 5; ++i)
+            c->execute(QStringLiteral("insert into t (id) values (?)"), {i});
+        Recordset rs;
+        rs.open(QStringLiteral("select id from t order by id"), c);
+        int seen = 0;
+        while (!rs.eof()) {
+            QCOMPARE(rs.value(0).toInt(), ++seen);
+            rs.moveNext();
+        }
+        QCOMPARE(seen, 5);
+        QCOMPARE(errorNumberOf([&] { rs.movePrevious(); }), errnum::OperationNotAllowed);
+    }
+
+    void rolledBackTransactionLeavesNothing()
+    {
+        auto c = newDb();
+        c->beginTrans();
+        c->execute(QStringLiteral("insert into t (id) values (1)"));
+        Recordset rs;
+        rs.open(QStringLiteral("select * from t"), c, CursorType::Keyset, LockType::Optimistic);
+        rs.addNew();
+        rs.setValue(QStringLiteral("id"), 2);
+        rs.update();
+        rs.close();
+        c->rollbackTrans();
+        rs.open(QStringLiteral("select count(*) from t"), c);
+        QCOMPARE(rs.value(0).toInt(), 0);
+        QCOMPARE(errorNumberOf([&] { c->commitTrans(); }), errnum::Unspecified);
+    }
+
+    void databaseErrorsCarryAdoNumbers_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<int>("number");
+        QTest::newRow("syntax") << "selec * from t" << int(errnum::SqlSyntax);
+        QTest::newRow("unknown column") << "select nosuch from t" << int(errnum::SqlSyntax);
+        QTest::newRow("unknown table") << "select * from nosuch" << int(errnum::InvalidObject);
+        QTest::newRow("duplicate key") << "insert into t (id) values (1)" << int(errnum::Constraint);
+        QTest::newRow("conversion") << "select convert(int, 'abc')" << int(errnum::Conversion);
+    }
+    void databaseErrorsCarryAdoNumbers()
+    {
+        QFETCH(QString, statement);
+        QFETCH(int, number);
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id) values (1)"));
+        QCOMPARE(errorNumberOf([&] { Recordset rs; rs.open(statement, c); }), number);
+    }
+
+    void datetimeColumnsReadAsDatetimes()
+    {
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id, made) values (1, '20120315')"));
+        c->execute(QStringLiteral("update t set made='2012/03/16 09:30' where id=1"));
+        Recordset rs;
+        rs.open(QStringLiteral("select made, getdate() from t where made >= '20120316'"), c);
+        QCOMPARE(rs.value(0).toDateTime(), QDateTime(QDate(2012, 3, 16), QTime(9, 30)));
+        QCOMPARE(rs.value(1).typeId(), int(QMetaType::QDateTime));
+    }
+
+    void odbcPathRunsStatementsAndRecordsets()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("odbc.sqlite"));
+        auto c = std::make_shared<Connection>();
+        try {
+            c->open(QStringLiteral("Driver=SQLite3;Database=") + file);
+        } catch (const Error &e) {
+            QSKIP(qPrintable(QStringLiteral("no SQLite ODBC driver: ") + e.description()));
+        }
+        QCOMPARE(c->dialect(), Dialect::SqlServer);
+        c->execute(QStringLiteral("create table v (id integer primary key, name varchar(20), price float)"));
+        c->beginTrans();
+        Recordset rs;
+        rs.open(QStringLiteral("select * from v"), c, CursorType::Keyset, LockType::Optimistic);
+        rs.addNew();
+        rs.setValue(QStringLiteral("ID"), QStringLiteral("7"));
+        rs.setValue(QStringLiteral("name"), QStringLiteral("O'Brien"));
+        rs.setValue(QStringLiteral("price"), QStringLiteral("2.5"));
+        rs.update();
+        rs.close();
+        c->commitTrans();
+        c->beginTrans();
+        c->execute(QStringLiteral("insert into v (id, name) values (8, 'gone')"));
+        c->rollbackTrans();
+        rs.open(QStringLiteral("select id, name, price from v"), c);
+        QCOMPARE(rs.value(QStringLiteral("Name")).toString(), QStringLiteral("O'Brien"));
+        QCOMPARE(rs.value(0).toLongLong(), qlonglong(7));
+        QCOMPARE(rs.value(2).toDouble(), 2.5);
+        rs.moveNext();
+        QVERIFY(rs.eof());
+        QVERIFY(errorNumberOf([&] { c->execute(QStringLiteral("select * from nosuch")); }) != 0);
+    }
+
+    void twoProcessesAllocateDistinctIds()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("shared.sqlite"));
+        openDb(file)->executeNativeScript(QString::fromLatin1(kTable));
+        const int perWriter = 150;
+        QProcess a, b;
+        for (QProcess *p : {&a, &b})
+            p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer"), file, QString::number(perWriter)});
+        for (QProcess *p : {&a, &b}) {
+            QVERIFY(p->waitForFinished(120000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        auto c = openDb(file);
+        Recordset rs;
+        rs.open(QStringLiteral("select count(*), count(distinct id), count(distinct qty) from t"), c);
+        QCOMPARE(rs.value(0).toInt(), 2 * perWriter);
+        QCOMPARE(rs.value(1).toInt(), 2 * perWriter);
+        QCOMPARE(rs.value(2).toInt(), 2);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--writer") == 0) {
+        try {
+            return runWriter(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+        } catch (const Error &e) {
+            fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+    }
+    TestDb test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_db.moc"
