@@ -254,6 +254,12 @@ QString sqlNumber(double v)
     return s;
 }
 
+QString sqlEscaped(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
 QString sqlDate(const QDate &d, const QString &pattern)
 {
     QString p = pattern;

@@ -35,6 +35,9 @@ double leadingNumber(const QString &text);
 // double, whatever the locale.
 QString sqlNumber(double v);
 
+// A text for inside a quoted SQL literal: every apostrophe doubled.
+QString sqlEscaped(const QString &text);
+
 // A date for SQL text in the given pattern, e.g. "yyyymmdd" as 20120315.
 QString sqlDate(const QDate &d, const QString &pattern);
 

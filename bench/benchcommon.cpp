@@ -1,0 +1,106 @@
+#include "bench/benchcommon.h"
+
+#include "db/tsql/translator.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <sqlite3.h>
+
+namespace bench {
+
+void Report::print() const
+{
+    QTextStream out(stdout);
+    out << QStringLiteral("%1  %2  %3  %4  %5\n").arg(QStringLiteral("figure"), -52).arg(QStringLiteral("ours"), 12)
+               .arg(QStringLiteral("sqlite alone"), 12).arg(QStringLiteral("ratio"), 8).arg(QStringLiteral("bar"), 8);
+    for (const Figure &f : m_figures) {
+        const QString ratio = f.baseline > 0 ? QString::number(f.ours / f.baseline, 'f', 2) : QStringLiteral("-");
+        const QString bar = (f.baseline > 0 ? QStringLiteral("<=%1x") : QStringLiteral("<=%1")).arg(f.bar);
+        out << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
+                   .arg(f.name, -52)
+                   .arg(QString::number(f.ours, 'f', 1) + QLatin1Char(' ') + f.unit, 12)
+                   .arg(f.baseline > 0 ? QString::number(f.baseline, 'f', 1) + QLatin1Char(' ') + f.unit : QStringLiteral("-"), 12)
+                   .arg(ratio, 8)
+                   .arg(bar, 8)
+                   .arg(f.met() ? QStringLiteral("met") : QStringLiteral("NOT MET"));
+    }
+}
+
+bool Report::allMet() const
+{
+    for (const Figure &f : m_figures) {
+        if (!f.met())
+            return false;
+    }
+    return true;
+}
+
+double bestMs(int runs, const std::function<void()> &work)
+{
+    double best = 0;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        if (i == 0 || ms < best)
+            best = ms;
+    }
+    return best;
+}
+
+namespace {
+
+double statusFieldMb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+} // namespace
+
+double residentMb()
+{
+    return statusFieldMb("VmRSS:");
+}
+
+double peakResidentMb()
+{
+    return statusFieldMb("VmHWM:");
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    kadu2217::tsql::registerFunctions(db);
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray text = sqliteText.toUtf8();
+    qint64 rows = 0;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) == SQLITE_OK) {
+        const int columns = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c)
+                sqlite3_column_text(stmt, c);
+            ++rows;
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+} // namespace bench

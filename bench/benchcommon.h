@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+namespace bench {
+
+struct Figure {
+    QString name;
+    double ours = 0;     // ms, or MB for memory figures
+    double baseline = 0; // same unit; 0 when the figure is absolute
+    double bar = 0;      // largest allowed ratio, or largest allowed absolute value
+    QString unit;
+    bool met() const { return baseline > 0 ? ours / baseline <= bar : ours <= bar; }
+};
+
+class Report {
+public:
+    void add(Figure figure) { m_figures.append(std::move(figure)); }
+    void print() const;
+    bool allMet() const;
+
+private:
+    QVector<Figure> m_figures;
+};
+
+// Best of `runs` timings of `work`, in milliseconds.
+double bestMs(int runs, const std::function<void()> &work);
+
+// Resident memory of this process, in MB: now, and the peak so far.
+double residentMb();
+double peakResidentMb();
+void resetPeakResident();
+
+// Steps through every row of an SQLite text with SQLite alone, reading each column as text.
+qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
+
+// Figures by area.
+void registerOpen(const QString &folder, int costings, Report &report);
+
+} // namespace bench

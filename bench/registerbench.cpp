@@ -1,0 +1,65 @@
+#include "bench/benchcommon.h"
+
+#include "controls/flexgrid.h"
+#include "db/demodata.h"
+#include "db/recordset.h"
+#include "db/schema.h"
+#include "db/tsql/translator.h"
+#include "register/frmmaster.h"
+#include "register/registerquery.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+
+#include <QDir>
+#include <QTextStream>
+
+using namespace kadu2217;
+
+namespace bench {
+
+void registerOpen(const QString &folder, int costings, Report &report)
+{
+    const QString file = QDir(folder).filePath(QStringLiteral("register.db"));
+    auto connection = std::make_shared<Connection>();
+    connection->open(QStringLiteral("Data Source=") + file);
+    DemoOptions options;
+    options.costings = costings;
+    options.items = qMax(options.items, costings / 2);
+    const double generateMs = bestMs(1, [&] {
+        createSchema(*connection);
+        generateDemoData(*connection, options);
+    });
+    // List every costing: the register's date window reaches back far enough.
+    connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
+
+    SessionContext &s = session();
+    s.adocon = connection;
+    s.intcompanyid = demo::companyId;
+    s.intUserID = demo::adminUserId;
+    s.intDepartmentId = 0;
+    s.MsgboxTitle = QStringLiteral("Bench");
+    s.ProcessDate = options.now;
+
+    const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), options.now.date().addDays(-36500));
+    tsql::Catalog catalog;
+    catalog.dateTimeColumns.insert(QStringLiteral("lpchdate"));
+    qint64 rows = 0;
+    const double aloneMs = bestMs(3, [&] {
+        rows = stepWithSqliteAlone(file, tsql::translate(tsqlText, catalog).sql);
+    });
+
+    FrmMaster &window = frmMaster();
+    const double before = residentMb();
+    resetPeakResident();
+    const double oursMs = bestMs(3, [&] { window.Form_Load(); });
+    const double peak = peakResidentMb();
+    const int shown = window.FlexMaster()->rows() - 1;
+
+    QTextStream(stdout) << "demo data: " << costings << " costings generated in " << QString::number(generateMs / 1000.0, 'f', 1)
+                        << " s; register rows " << shown << " (query rows " << rows << ")\n";
+    report.add({QStringLiteral("register opens (query + grid fill), %1 rows").arg(shown), oursMs, aloneMs, 3.0, QStringLiteral("ms")});
+    report.add({QStringLiteral("register memory above start (peak RSS growth)"), peak - before, 0, 150.0, QStringLiteral("MB")});
+    destroyWindows();
+}
+
+} // namespace bench

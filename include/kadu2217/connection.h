@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+
+namespace kadu2217 {
+
+namespace detail { class Engine; }
+class Recordset;
+
+// ADO's cursor and lock kinds, with ADO's numbers.
+enum class CursorType { ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
+enum class LockType { ReadOnly = 1, Pessimistic = 2, Optimistic = 3, BatchOptimistic = 4 };
+
+// Which SQL the connection speaks natively; statement texts are always T-SQL.
+enum class Dialect { None, Embedded, SqlServer };
+
+// The session connection: an ADO-style connection over either the embedded SQLite file
+// or an ODBC data source. Every call on a connection that was never opened fails with
+// error 3709, as ADO's does.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // "Data Source=FILE" (optionally with "Provider=SQLite") opens the embedded file, creating
+    // it when missing; a text with "Driver=" or "DSN=" is handed to ODBC unchanged.
+    void open(const QString &connectionString);
+    void close();
+    bool isOpen() const;
+    QString connectionString() const { return m_connectionString; }
+    Dialect dialect() const;
+
+    // Runs one T-SQL statement; returns the number of rows it changed. Parameters bind to '?'.
+    qint64 execute(const QString &sql, const QVariantList &params = {});
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
+
+    int commandTimeout() const { return m_commandTimeout; }
+    void setCommandTimeout(int seconds);
+
+    // Runs a script in the engine's own SQL (schema creation and upgrades of the embedded file).
+    void executeNativeScript(const QString &script);
+
+    detail::Engine &engine() const;
+
+private:
+    std::unique_ptr<detail::Engine> m_engine;
+    QString m_connectionString;
+    int m_commandTimeout = 30;
+    bool m_inTransaction = false;
+};
+
+using ConnectionPtr = std::shared_ptr<Connection>;
+
+} // namespace kadu2217

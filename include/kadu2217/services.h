@@ -1,0 +1,115 @@
+#pragma once
+
+#include <kadu2217/connection.h>
+#include <kadu2217/error.h>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QWidget;
+
+namespace kadu2217 {
+
+class ComboBox;
+class FlexGrid;
+class ListView;
+
+// The suite's service components. The module creates each one by its programmatic name
+// ("BaseServices.clsDatabase", ...) through the registry below; a host may register its own
+// implementation under a name before it shows the module.
+class Service {
+public:
+    virtual ~Service() = default;
+};
+
+// Table lookups and list filling, on the connection held in `adocon`.
+class clsDatabase : public Service {
+public:
+    ConnectionPtr adocon;
+    // What follows "from": a table, a join list, or a table with its "where" condition.
+    QString strTableName;
+
+    // The field expression's value in the first selected row; NULL when no row is selected.
+    virtual QVariant fnreturnfield(const QString &field) = 0;
+    virtual QVariant fnreturnfield(const QString &field, const QString &condition) = 0;
+    // One list item per row: the first field is the item text, the others its sub-items.
+    virtual void PopulateListview(ListView &listView, QString &tableText, QString &condition,
+                                  const QStringList &fields) = 0;
+    // Replaces the entries of `control`: text from `textField`, item data from `valueField`.
+    virtual void populatecomboorlist(ComboBox &control, const QString &valueField, const QString &textField) = 0;
+};
+
+// User-interface services.
+class clsGeneral : public Service {
+public:
+    // Selects the entry whose item data is `value`, raising the combo's click as a user's choice does.
+    virtual void SelectComboItemByValue(ComboBox &control, qint32 value) = 0;
+    // Filters one key press for numeric entry; sets keyAscii to 0 to discard it.
+    virtual void textvalidatenum(QLineEdit &textBox, int &keyAscii, int maxDigits, int maxDecimals) = 0;
+};
+
+class clsFormTheme : public Service {
+public:
+    virtual void ApplyFormTheme(QWidget &window) = 0;
+};
+
+class clsAuditTrail : public Service {
+public:
+    QDateTime LoggedTime;
+
+    virtual void OpenObject(ConnectionPtr &connection, qint16 companyId, qint16 userId, qint16 departmentId,
+                            qint16 interfaceId, const QDateTime &now) = 0;
+    virtual void SaveInToTag(QWidget &window) = 0;
+    virtual bool DataChanged(QWidget &window) = 0;
+    // Writes one audit record on the connection given to OpenObject (so inside its transaction).
+    virtual bool SaveAuditTrailInfo(double documentId, const QString &documentNo, bool flag,
+                                    const QString &action, QWidget *window = nullptr) = 0;
+};
+
+class clsGridLayout : public Service {
+public:
+    // Applies the user's stored column order and widths; true when a layout was stored.
+    virtual bool fnGridSettings(qint16 userId, qint16 companyId, FlexGrid &grid, ConnectionPtr &connection,
+                                bool apply) = 0;
+    // Stores the grid's current column order and widths for the user.
+    virtual void SaveGridSettings(qint16 userId, qint16 companyId, FlexGrid &grid, ConnectionPtr &connection) = 0;
+};
+
+class clsFaultLog : public Service {
+public:
+    virtual bool ErrorTrack(const QString &windowName, const QVariant &userName, const QString &procedureName,
+                            qint32 errorNumber, const QString &source, const QString &description,
+                            const QString &mode, bool flag) = 0;
+};
+
+using ServiceFactory = std::function<std::shared_ptr<Service>()>;
+
+// Names compare without regard to case, as programmatic names do.
+void registerService(const QString &name, ServiceFactory factory);
+// Fails with error 429 for a name that is not registered.
+std::shared_ptr<Service> createService(const QString &name);
+
+template <typename T>
+std::shared_ptr<T> createServiceAs(const QString &name)
+{
+    auto service = std::dynamic_pointer_cast<T>(createService(name));
+    if (!service)
+        throw Error(errnum::ActiveXCannotCreate, QStringLiteral("ActiveX component can't create object: %1").arg(name));
+    return service;
+}
+
+namespace servicenames {
+inline const QString Database = QStringLiteral("BaseServices.clsDatabase");
+inline const QString General = QStringLiteral("BaseServices.clsGeneral");
+inline const QString FormTheme = QStringLiteral("FormTheme.clsFormTheme");
+inline const QString AuditTrail = QStringLiteral("AuditTrail.clsAuditTrail");
+inline const QString GridLayout = QStringLiteral("GridLayout.clsGridLayout");
+inline const QString FaultLog = QStringLiteral("FaultLog.clsFaultLog");
+}
+
+} // namespace kadu2217

@@ -1,0 +1,500 @@
+#include "register/frmmaster.h"
+
+#include "controls/busycursor.h"
+#include "controls/combobox.h"
+#include "controls/flexgrid.h"
+#include "controls/twips.h"
+#include "db/recordset.h"
+#include "db/values.h"
+#include "register/registerquery.h"
+#include "shell/reporterror.h"
+#include "shell/session.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <cmath>
+
+namespace kadu2217 {
+namespace {
+
+const QString kWindow = QStringLiteral("FrmMaster");
+constexpr int kGridWidthTwips = 14265;
+constexpr int kScrollBarTwips = 315;
+constexpr int kTwipsPerCharacter = 130;
+constexpr int kIdColumn = 0;
+constexpr int kCancelledColumn = 6;
+constexpr int kCostingDoneColumn = 7;
+constexpr VbColor kRed = 0x0000FF;
+constexpr VbColor kCyan = 0xFFFF00;
+
+QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption, int left, int top)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    setGeometryTwips(button, left, top, 1700, 540);
+    return button;
+}
+
+} // namespace
+
+FrmMaster::FrmMaster(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(kWindow);
+    buildControls();
+}
+
+FrmMaster::~FrmMaster() = default;
+
+void FrmMaster::buildControls()
+{
+    setWindowTitle(QStringLiteral("Local Purchase Costing"));
+    setFixedSize(twipsToPixelsX(14400, this), twipsToPixelsY(8790, this));
+
+    m_flexMaster = new FlexGrid(this);
+    m_flexMaster->setObjectName(QStringLiteral("FlexMaster"));
+    setGeometryTwips(m_flexMaster, 60, 60, 14265, 7425);
+
+    m_fraBrowse = new QGroupBox(QStringLiteral("Browse"), this);
+    m_fraBrowse->setObjectName(QStringLiteral("fraBrowse"));
+    setGeometryTwips(m_fraBrowse, 75, 7470, 14265, 660);
+
+    m_lblsearch = new QLabel(QStringLiteral("&Search On:"), m_fraBrowse);
+    m_lblsearch->setObjectName(QStringLiteral("lblsearch"));
+    setGeometryTwips(m_lblsearch, 135, 240, 810, 195);
+    m_cboSearch = new ComboBox(m_fraBrowse);
+    m_cboSearch->setObjectName(QStringLiteral("cboSearch"));
+    setGeometryTwips(m_cboSearch, 990, 180, 3500, 315);
+    m_lblsearch->setBuddy(m_cboSearch);
+    m_txtsearch = new QLineEdit(m_fraBrowse);
+    m_txtsearch->setObjectName(QStringLiteral("txtsearch"));
+    m_txtsearch->setMaxLength(50);
+    setGeometryTwips(m_txtsearch, 4575, 180, 3500, 315);
+
+    m_picture1 = new QFrame(m_fraBrowse);
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1->setFrameShape(QFrame::NoFrame);
+    setGeometryTwips(m_picture1, 8130, 180, 2500, 315);
+    m_optAscend = new QRadioButton(QStringLiteral("Ascending"), m_picture1);
+    m_optAscend->setObjectName(QStringLiteral("optAscend"));
+    setGeometryTwips(m_optAscend, 30, 0, 1050, 285);
+    m_optDescend = new QRadioButton(QStringLiteral("Descending"), m_picture1);
+    m_optDescend->setObjectName(QStringLiteral("optDescend"));
+    setGeometryTwips(m_optDescend, 1275, 0, 1150, 285);
+    m_cboColNames = new ComboBox(m_fraBrowse);
+    m_cboColNames->setObjectName(QStringLiteral("cboColNames"));
+    setGeometryTwips(m_cboColNames, 10695, 180, 3500, 315);
+
+    m_cmdnew = commandButton(this, QStringLiteral("cmdnew"), QStringLiteral("&New"), 60, 8175);
+    m_cmdEdit = commandButton(this, QStringLiteral("CmdEdit"), QStringLiteral("&Edit"), 1755, 8175);
+    m_cmdDelete = commandButton(this, QStringLiteral("CmdDelete"), QStringLiteral("&Delete"), 3450, 8175);
+    m_cmdPreview = commandButton(this, QStringLiteral("cmdPreview"), QStringLiteral("Pre&view"), 5160, 8175);
+    m_cmdClose = commandButton(this, QStringLiteral("cmdClose"), QStringLiteral("&Close"), 12630, 8175);
+    setTabOrder(m_cmdnew, m_cmdEdit);
+    setTabOrder(m_cmdEdit, m_cmdDelete);
+    setTabOrder(m_cmdDelete, m_cmdClose);
+
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); }); });
+    connect(m_flexMaster, &FlexGrid::rowColChange, this, [this] {
+        runHandler(kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
+    });
+    connect(m_flexMaster, &FlexGrid::enterCell, this, [this] { runHandler(kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); }); });
+    connect(m_flexMaster, &FlexGrid::clicked, this, [this] { runHandler(kWindow, QStringLiteral("FlexMaster_Click"), [this] { gateOnClick(); }); });
+    connect(m_flexMaster, &FlexGrid::selChange, this, [this] {
+        runHandler(kWindow, QStringLiteral("flexMaster_SelChange"), [this] { FlexMaster_SelChange(); });
+    });
+    connect(m_flexMaster, &FlexGrid::mouseMove, this, [this] {
+        runHandler(kWindow, QStringLiteral("FlexMaster_MouseMove"), [this] { FlexMaster_MouseMove(); });
+    });
+    auto *toGrid = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(toGrid, &QShortcut::activated, this, [this] {
+        runHandler(kWindow, QStringLiteral("Form_KeyPress"), [this] { m_flexMaster->setFocus(); });
+    });
+}
+
+void FrmMaster::showModal()
+{
+    Form_Load();
+    exec();
+}
+
+void FrmMaster::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activatedSinceShow) {
+        m_activatedSinceShow = true;
+        Form_Activate();
+    }
+}
+
+void FrmMaster::Form_Load()
+{
+    m_activatedSinceShow = false;
+    m_loaded = true;
+    m_strUserRights.clear();
+    m_cmdnew->setEnabled(false);
+    m_cmdEdit->setEnabled(false);
+    m_cmdDelete->setEnabled(false);
+    m_cmdPreview->setEnabled(true);
+    m_optAscend->setChecked(true);
+    m_txtsearch->clear();
+    m_flexMaster->clear();
+    m_flexMaster->setRows(2);
+    m_flexMaster->setCols(1);
+
+    setMousePointer(this, MousePointer::Hourglass);
+    const bool loaded = runHandler(kWindow, QStringLiteral("Form_Load "), [this] {
+        SessionContext &s = session();
+        ModuleState &m = moduleState();
+        objGeneral = createServiceAs<clsGeneral>(servicenames::General);
+        objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
+        m.GIntInterfaceID = 2011;
+        objDatabase->adocon = s.adocon;
+        m.GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
+        m.GObjFormTheme->ApplyFormTheme(*this);
+        m.GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+        m.GObjAuditTrail->OpenObject(s.adocon, s.intcompanyid, s.intUserID, s.intDepartmentId, m.GIntInterfaceID,
+                                     QDateTime::currentDateTime());
+        objDatabase->adocon = s.adocon;
+
+        objDatabase->strTableName = QStringLiteral("aPAckageSettings");
+        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias")));
+        if (m.GBlnAlias) {
+            objDatabase->strTableName = QStringLiteral("aAlias");
+            m.GStrAlias1 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(1)));
+            m.GStrAlias2 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(2)));
+        }
+        objDatabase->strTableName = QStringLiteral("ausers");
+        m.GStrUserName = value::toText(objDatabase->fnreturnfield(QStringLiteral("username"),
+                                                                   QStringLiteral("userID=") + QString::number(s.intUserID)));
+        m_dtFromDate = fnPopulateDate();
+        m.GStrMasterTable = QStringLiteral("loalocalpurchasecostingheader");
+        m.GStrMasterSql = registerQuery(s.intDepartmentId, m.GStrMasterTable, m_dtFromDate);
+        GridPopulate(m.GStrMasterSql, m.GStrMasterTable, QString());
+        UserRights();
+        m_flexMaster->setCellForeColor(VbSystemColor::WindowText);
+        FlexMaster_SelChange();
+    });
+    Q_UNUSED(loaded)
+    setMousePointer(this, MousePointer::Default);
+}
+
+QDate FrmMaster::fnPopulateDate()
+{
+    objDatabase->strTableName = QStringLiteral("aPackageSettings");
+    const qint32 days = value::toInt32(objDatabase->fnreturnfield(QStringLiteral("backNoofDays"),
+                                                                  QStringLiteral(" companyid=") + QString::number(session().intcompanyid)));
+    return session().ProcessDate.addDays(-days).date();
+}
+
+void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain, const QString &)
+{
+    FlexGrid &grid = *m_flexMaster;
+    grid.beginBulkUpdate();
+    struct EndBulk {
+        FlexGrid &grid;
+        ~EndBulk() { grid.endBulkUpdate(); }
+    } endBulk{grid};
+
+    grid.clear();
+    grid.setFixedRows(1);
+    grid.setFixedCols(0);
+    grid.setColWidth(0, 960);
+    grid.setCols(1);
+    grid.setRows(2);
+
+    // The grid is filled front to back only, so the rows need not be kept by the recordset.
+    Recordset rs;
+    rs.open(strSql, session().adocon, CursorType::ForwardOnly, LockType::ReadOnly);
+    const int fields = rs.fieldCount();
+    if (rs.eof())
+        grid.setCols(fields);
+    QVector<int> maxLen(fields + 1, 0);
+    int record = 0;
+    while (!rs.eof()) {
+        ++record;
+        if (record > 1)
+            grid.setRows(grid.rows() + 1);
+        else
+            grid.setCols(fields);
+        for (int c = 0; c < fields; ++c) {
+            const QString text = value::displayText(rs.value(c));
+            grid.setTextMatrix(record, c, text.trimmed());
+            if (record == 1)
+                grid.setColAlignment(c, FlexAlign::LeftCenter);
+            if (maxLen[c] < text.size())
+                maxLen[c] = int(text.size());
+        }
+        rs.moveNext();
+    }
+    SetGridHeadings(strTableMain, maxLen);
+    grid.setColWidth(0, 0);
+    rs.close();
+}
+
+void FrmMaster::SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen)
+{
+    const ModuleState &m = moduleState();
+    FlexGrid &grid = *m_flexMaster;
+    m_cboColNames->clear();
+    m_cboSearch->clear();
+
+    Recordset rs;
+    rs.open(captionQuery(strTableMain, m.GBlnAlias, m.GStrAlias1, m.GStrAlias2), session().adocon, CursorType::Keyset,
+            LockType::Optimistic);
+    int captionRows = 0;
+    if (!rs.eof()) {
+        captionRows = 1;
+        rs.moveNext();
+        for (int i = 1; !rs.eof(); ++i, ++captionRows) {
+            const QString caption = value::displayText(rs.value(0));
+            grid.setTextMatrix(0, i, caption);
+            m_cboColNames->addItem(caption, i);
+            m_cboSearch->addItem(caption, i);
+            if (i >= maxLen.size())
+                kadu2217::raise(errnum::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            if (maxLen[i] < caption.size())
+                maxLen[i] = int(caption.size());
+            rs.moveNext();
+        }
+    }
+    for (int c = 0; c < captionRows; ++c) {
+        if (c >= maxLen.size() || c >= grid.cols())
+            kadu2217::raise(errnum::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        if (maxLen[c] * kTwipsPerCharacter > grid.colWidth(c))
+            grid.setColWidth(c, maxLen[c] * kTwipsPerCharacter);
+    }
+    // Widths are summed in full: a wide register must not overflow.
+    qint64 sum = 0;
+    for (int c = 1; c < grid.cols(); ++c)
+        sum += grid.colWidth(c);
+    if (grid.cols() > 1 && kGridWidthTwips - kScrollBarTwips > sum) {
+        const double extra = double(kGridWidthTwips - sum - kScrollBarTwips);
+        const int perColumn = int(std::nearbyint(extra / double(grid.cols() - 1)));
+        for (int c = 1; c < grid.cols(); ++c)
+            grid.setColWidth(c, grid.colWidth(c) + perColumn);
+    }
+    rs.close();
+
+    auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
+    layout->fnGridSettings(session().intUserID, session().intcompanyid, grid, session().adocon, true);
+
+    MarkCancelledRows();
+
+    const int last = grid.rows() - 1;
+    grid.setRow(last);
+    grid.setTopRow(last);
+    grid.setCol(0);
+    grid.setColSel(grid.cols() - 1);
+}
+
+void FrmMaster::MarkCancelledRows()
+{
+    gateAfterFill();
+    FlexGrid &grid = *m_flexMaster;
+    if (grid.cols() <= kCancelledColumn)
+        return;
+    for (int r = 1; r < grid.rows(); ++r) {
+        if (grid.textMatrix(r, kCancelledColumn) != QLatin1String("Yes"))
+            continue;
+        FlexFlag.clear();
+        for (int c = 0; c < grid.cols(); ++c)
+            grid.setCellForeColorAt(r, c, kRed);
+    }
+}
+
+void FrmMaster::UserRights()
+{
+    const SessionContext &s = session();
+    Recordset rs;
+    rs.open(QStringLiteral("select functionrights from auserrights where userid = ") + QString::number(s.intUserID)
+                + QStringLiteral(" and interfaceid = ") + QString::number(moduleState().GIntInterfaceID),
+            s.adocon, CursorType::Keyset, LockType::Optimistic);
+    if (!rs.eof()) {
+        m_strUserRights = value::toText(rs.value(QStringLiteral("FunctionRights")));
+        rs.close();
+        gateAllFromRights();
+        return;
+    }
+    rs.close();
+}
+
+bool FrmMaster::fnUserRights(QString &strRights)
+{
+    bool granted = false;
+    runHandler(kWindow, QStringLiteral("fnUserRights "), [&] {
+        strRights = strRights.toUpper().trimmed();
+        m_strUserRights = m_strUserRights.toUpper().trimmed();
+        if (m_strUserRights == QLatin1String("ADMIN"))
+            return;
+        granted = !strRights.isEmpty() && m_strUserRights.contains(strRights);
+    });
+    return granted;
+}
+
+void FrmMaster::enableFrom(QPushButton *button, const char *letter)
+{
+    QString right = QString::fromLatin1(letter);
+    button->setEnabled(fnUserRights(right));
+}
+
+bool FrmMaster::currentRowIdEmpty() const
+{
+    return m_flexMaster->textMatrix(m_flexMaster->row(), kIdColumn).isEmpty();
+}
+
+bool FrmMaster::currentRowFlag(int column) const
+{
+    return column < m_flexMaster->cols() && m_flexMaster->textMatrix(m_flexMaster->row(), column) == QLatin1String("Yes");
+}
+
+void FrmMaster::gateAllFromRights()
+{
+    enableFrom(m_cmdnew, "N");
+    enableFrom(m_cmdEdit, "E");
+    enableFrom(m_cmdDelete, "D");
+    enableFrom(m_cmdPreview, "P");
+}
+
+void FrmMaster::gateAfterFill()
+{
+    if (currentRowIdEmpty()) {
+        m_cmdEdit->setEnabled(false);
+        m_cmdDelete->setEnabled(false);
+    } else if (currentRowFlag(kCancelledColumn)) {
+        m_cmdDelete->setEnabled(false);
+    } else {
+        enableFrom(m_cmdEdit, "E");
+        enableFrom(m_cmdDelete, "D");
+    }
+}
+
+void FrmMaster::gateOnActivation()
+{
+    if (currentRowIdEmpty()) {
+        m_cmdEdit->setEnabled(false);
+        m_cmdDelete->setEnabled(false);
+        return;
+    }
+    enableFrom(m_cmdEdit, "E");
+    enableFrom(m_cmdDelete, "D");
+    if (currentRowFlag(kCostingDoneColumn))
+        m_cmdDelete->setEnabled(false);
+}
+
+void FrmMaster::gateOnRowChange()
+{
+    if (m_flexMaster->rows() < 2 || m_flexMaster->textMatrix(1, kIdColumn).isEmpty()) {
+        m_cmdDelete->setEnabled(false);
+        m_cmdEdit->setEnabled(false);
+        m_cmdPreview->setEnabled(false);
+        return;
+    }
+    if (m_flexMaster->textMatrix(m_flexMaster->row(), m_flexMaster->cols() - 1) == QLatin1String("Yes"))
+        m_cmdDelete->setEnabled(false);
+    else
+        enableFrom(m_cmdDelete, "D");
+    enableFrom(m_cmdnew, "N");
+    enableFrom(m_cmdEdit, "E");
+    enableFrom(m_cmdPreview, "P");
+}
+
+void FrmMaster::gateOnEnterCell()
+{
+    if (currentRowFlag(kCostingDoneColumn))
+        m_cmdDelete->setEnabled(false);
+    else
+        enableFrom(m_cmdDelete, "D");
+    enableFrom(m_cmdEdit, "E");
+}
+
+void FrmMaster::gateOnClick()
+{
+    if (!currentRowFlag(kCostingDoneColumn))
+        return;
+    m_cmdDelete->setEnabled(false);
+    enableFrom(m_cmdEdit, "E");
+}
+
+void FrmMaster::Form_Activate()
+{
+    if (!m_loaded)
+        return;
+    runHandler(kWindow, QStringLiteral("Form_Activate"), [this] {
+        gateOnActivation();
+        FlexFlag = QStringLiteral("Done");
+        runHandler(kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
+        runHandler(kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); });
+    });
+}
+
+void FrmMaster::FlexMaster_RowColChange()
+{
+    if (FlexFlag.isEmpty())
+        return;
+    gateOnRowChange();
+    m_flexMaster->selectRow(m_flexMaster->row());
+}
+
+void FrmMaster::FlexMaster_SelChange()
+{
+    FlexGrid &grid = *m_flexMaster;
+    if (grid.rowSel() != grid.row()) {
+        grid.setForeColorSel(kCyan);
+        return;
+    }
+    const VbColor own = grid.cellForeColor();
+    if (own != VbSystemColor::WindowText && own != 0)
+        grid.setForeColorSel(own);
+    else
+        grid.setForeColorSel(VbSystemColor::HighlightText);
+}
+
+void FrmMaster::FlexMaster_MouseMove()
+{
+    m_flexMaster->setToolTipText(m_flexMaster->textMatrix(m_flexMaster->mouseRow(), m_flexMaster->mouseCol()));
+}
+
+void FrmMaster::cmdClose_Click()
+{
+    unload();
+}
+
+void FrmMaster::reject()
+{
+    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
+}
+
+void FrmMaster::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
+}
+
+// Unloading keeps the user's column widths and order for the next time, then discards the
+// window's contents; the module-wide state stays.
+void FrmMaster::unload()
+{
+    if (m_loaded && session().adocon && session().adocon->isOpen() && m_flexMaster->cols() > 1) {
+        runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] {
+            auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
+            layout->SaveGridSettings(session().intUserID, session().intcompanyid, *m_flexMaster, session().adocon);
+        });
+    }
+    m_loaded = false;
+    FlexFlag.clear();
+    m_flexMaster->clear();
+    m_flexMaster->setRows(2);
+    m_flexMaster->setCols(1);
+    m_cboColNames->clear();
+    m_cboSearch->clear();
+    done(QDialog::Rejected);
+}
+
+} // namespace kadu2217

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <kadu2217/services.h>
+
+#include <QDate>
+#include <QDialog>
+#include <QVector>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kadu2217 {
+
+class ComboBox;
+class FlexGrid;
+
+// The costing register: the costings of the working department from the start of the
+// process-date window on, and the buttons that start every other operation.
+class FrmMaster : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit FrmMaster(QWidget *parent = nullptr);
+    ~FrmMaster() override;
+
+    // Loads the window afresh and shows it modally; returns when the register closes.
+    void showModal();
+
+    // The window's load: services, settings, the grid and the rights.
+    void Form_Load();
+
+    // The register's activation: also run by whoever closes a modal child of the register.
+    void Form_Activate();
+
+    void GridPopulate(const QString &strSql, const QString &strTableMain, const QString &strTableRelation = QString());
+    QDate fnPopulateDate();
+    void UserRights();
+    // Upper-cases and trims the caller's letter.
+    bool fnUserRights(QString &strRights);
+
+    FlexGrid *FlexMaster() const { return m_flexMaster; }
+    QPushButton *cmdnew() const { return m_cmdnew; }
+    QPushButton *CmdEdit() const { return m_cmdEdit; }
+    QPushButton *CmdDelete() const { return m_cmdDelete; }
+    QPushButton *cmdPreview() const { return m_cmdPreview; }
+    QPushButton *cmdClose() const { return m_cmdClose; }
+
+    // Empty while the grid is being built; "Done" once the window has been activated.
+    QString FlexFlag;
+    std::shared_ptr<clsGeneral> objGeneral;
+    std::shared_ptr<clsDatabase> objDatabase;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    void buildControls();
+
+    void buildMasterSql();
+    void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);
+    void MarkCancelledRows();
+    void unload();
+
+    // The gating rules: which buttons the rights and the current row allow.
+    void gateAfterFill();      // B
+    void gateOnActivation();   // C
+    void gateOnRowChange();    // D
+    void gateOnEnterCell();    // E
+    void gateOnClick();        // F
+    void gateAllFromRights();  // A
+    void enableFrom(QPushButton *button, const char *letter);
+    bool currentRowIdEmpty() const;
+    bool currentRowFlag(int column) const;
+
+    void FlexMaster_RowColChange();
+    void FlexMaster_SelChange();
+    void FlexMaster_MouseMove();
+    void cmdClose_Click();
+
+    FlexGrid *m_flexMaster = nullptr;
+    QGroupBox *m_fraBrowse = nullptr;
+    QLabel *m_lblsearch = nullptr;
+    ComboBox *m_cboSearch = nullptr;
+    QLineEdit *m_txtsearch = nullptr;
+    QFrame *m_picture1 = nullptr;
+    QRadioButton *m_optAscend = nullptr;
+    QRadioButton *m_optDescend = nullptr;
+    ComboBox *m_cboColNames = nullptr;
+    QPushButton *m_cmdnew = nullptr;
+    QPushButton *m_cmdEdit = nullptr;
+    QPushButton *m_cmdDelete = nullptr;
+    QPushButton *m_cmdPreview = nullptr;
+    QPushButton *m_cmdClose = nullptr;
+
+    QDate m_dtFromDate;
+    QString m_strUserRights;
+    bool m_loaded = false;
+    bool m_activatedSinceShow = false;
+};
+
+} // namespace kadu2217

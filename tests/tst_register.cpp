@@ -1,0 +1,345 @@
+#include "controls/combobox.h"
+#include "controls/flexgrid.h"
+#include "controls/messagebox.h"
+#include "db/recordset.h"
+#include "guisupport.h"
+#include "register/frmmaster.h"
+#include "shell/reporterror.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+#include "testsupport.h"
+
+#include <kadu2217/clslocalpurchcost.h>
+
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace kadu2217;
+using namespace kadu2217::testsupport;
+
+namespace {
+
+const QDateTime kProcessDate(QDate(2012, 3, 15), QTime(10, 0));
+const QStringList kCaptions = {QStringLiteral("Costing Id"), QStringLiteral("Costing No"), QStringLiteral("Costing Date"),
+                               QStringLiteral("Shop Name"), QStringLiteral("Bill No"), QStringLiteral("Bill Amount"),
+                               QStringLiteral("Cancelled"), QStringLiteral("Costing Done")};
+
+struct Costing {
+    int id;
+    QString date; // as the suite writes it
+    int shop = 1;
+    int department = 1;
+    QVariant cancelled = 0;
+    QVariant done = 0;
+};
+
+// A file with only what the register reads: settings, users, rights, shops, captions.
+ConnectionPtr registerDatabase(const QVariant &rights = QStringLiteral("NEDP"))
+{
+    auto c = openNewDatabase();
+    c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, "
+                              "CompanyDepartment, Alias) values (1, 30, 1001, 1002, 1, 0)"));
+    c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
+    if (rights.isValid())
+        c->execute(QStringLiteral("insert into aUserRights (userid, interfaceid, functionrights) values (1, 2011, ?)"), {rights});
+    c->execute(QStringLiteral("insert into aShops (ShopId, shopname) values (1, 'Main Street')"));
+    c->execute(QStringLiteral("insert into aTables (tableid, tablename) values (1, 'loalocalpurchasecostingheader')"));
+    for (int i = 0; i < kCaptions.size(); ++i)
+        c->execute(QStringLiteral("insert into aTableColumns (tableid, columnid, columnname, ColumnHeader) values (1, ?, ?, ?)"),
+                   {i + 1, QStringLiteral("c%1").arg(i), kCaptions[i]});
+    return c;
+}
+
+void addCosting(const ConnectionPtr &c, const Costing &k)
+{
+    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphBillAmount, "
+                              "lphCompanyID, lphDepartmentID, lphcosted, lphcancelled, lphConfirmed) values (?, ?, ?, ?, 1, ?, 1, 0, 1)"),
+               {k.id, k.shop, QStringLiteral("B-%1").arg(k.id), 100.0 * k.id + 0.5, k.department});
+    c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
+                              "lpchbillid, lpchDepartmentid, lpchcompanyid, lpchcancelled, lpchCostingDone) "
+                              "values (?, ?, '") + k.date + QStringLiteral("', ?, ?, ?, 1, ?, ?)"),
+               {k.id, QStringLiteral("LPC-%1").arg(k.id), k.shop, k.id, k.department, k.cancelled, k.done});
+}
+
+FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0)
+{
+    startSession(c, 1, department, kProcessDate);
+    FrmMaster &w = frmMaster();
+    w.Form_Load();
+    w.show();
+    return w;
+}
+
+QStringList column(const FlexGrid *grid, int col)
+{
+    QStringList texts;
+    for (int r = 1; r < grid->rows(); ++r)
+        texts.append(grid->textMatrix(r, col));
+    return texts;
+}
+
+} // namespace
+
+class TestRegister : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<QVector<ReportedError>> m_errors;
+
+private slots:
+    void init()
+    {
+        m_errors = recordErrors();
+        answerMessages();
+    }
+    void cleanup() { resetModule(); }
+
+    void departmentAndDateWindowSelectRows_data()
+    {
+        QTest::addColumn<int>("department");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::newRow("all departments") << 0 << QStringList{"LPC-2", "LPC-3", "LPC-4"};
+        QTest::newRow("department 5") << 5 << QStringList{"LPC-3"};
+    }
+    void departmentAndDateWindowSelectRows()
+    {
+        QFETCH(int, department);
+        QFETCH(QStringList, numbers);
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("2012-02-13 23:59:00")});
+        addCosting(c, {2, QStringLiteral("20120214")});
+        addCosting(c, {3, QStringLiteral("2012/03/01"), 1, 5});
+        addCosting(c, {4, QStringLiteral("2012-04-01")});
+        FrmMaster &w = openRegister(c, qint16(department));
+        QCOMPARE(column(w.FlexMaster(), 1), numbers);
+        QVERIFY(moduleState().GStrMasterSql.contains(QLatin1String(">='20120214' order by lpchcostingid")));
+        QCOMPARE(moduleState().GStrMasterSql.contains(QLatin1String("lpchDepartmentid=5")), department == 5);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void cellsAndCaptions()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301"), 9});
+        addCosting(c, {2, QStringLiteral("20120302"), 1, 1, 2, 1});
+        addCosting(c, {3, QStringLiteral("20120303"), 1, 1, 1, 0});
+        FrmMaster &w = openRegister(c);
+        const FlexGrid *grid = w.FlexMaster();
+        QCOMPARE(grid->cols(), 8);
+        for (int i = 1; i < kCaptions.size(); ++i)
+            QCOMPARE(grid->textMatrix(0, i), kCaptions[i]);
+        QCOMPARE(column(grid, 0), (QStringList{"1", "2", "3"}));
+        QCOMPARE(column(grid, 3), (QStringList{"", "Main Street", "Main Street"}));
+        QCOMPARE(column(grid, 6), (QStringList{"No", "", "Yes"}));
+        QCOMPARE(column(grid, 7), (QStringList{"No", "Yes", "No"}));
+        QCOMPARE(grid->textMatrix(1, 5), QStringLiteral("100.5"));
+        QCOMPARE(grid->colWidth(0), 0);
+        int sum = 0;
+        for (int col = 1; col < grid->cols(); ++col) {
+            QVERIFY(grid->colWidth(col) >= kCaptions[col].size() * 130);
+            sum += grid->colWidth(col);
+        }
+        QVERIFY(qAbs(sum - (14265 - 315)) <= grid->cols());
+        // The hidden id cell of the current row takes the window-text colour at the end of the load.
+        for (int col = 1; col < grid->cols(); ++col) {
+            QCOMPARE(grid->cellForeColorAt(3, col), VbColor(0x0000FF));
+            QVERIFY(grid->cellForeColorAt(2, col) != VbColor(0x0000FF));
+        }
+        QCOMPARE(grid->row(), 3);
+        QCOMPARE(grid->rowSel(), 3);
+        QCOMPARE(grid->col(), 0);
+        QCOMPARE(grid->colSel(), 7);
+        QCOMPARE(w.FlexFlag, QStringLiteral("Done"));
+        QCOMPARE(m_errors->size(), 0);
+    }
+
+    void aliasesRenameCaptions_data()
+    {
+        QTest::addColumn<bool>("aliased");
+        QTest::addColumn<QString>("shopWord");
+        QTest::addColumn<QString>("shopCaption");
+        QTest::addColumn<QString>("stockCaption");
+        QTest::newRow("off") << false << "Store" << "Shop Name" << "godown stock";
+        QTest::newRow("on") << true << "Store" << "Store Name" << "Depot stock";
+        QTest::newRow("apostrophe") << true << "O'Brien" << "O'Brien Name" << "Depot stock";
+    }
+    void aliasesRenameCaptions()
+    {
+        QFETCH(bool, aliased);
+        QFETCH(QString, shopWord);
+        QFETCH(QString, shopCaption);
+        QFETCH(QString, stockCaption);
+        auto c = registerDatabase();
+        c->execute(QStringLiteral("update aPackageSettings set Alias=?"), {aliased ? 1 : 0});
+        c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (1, ?)"), {shopWord});
+        c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (2, 'Depot')"));
+        c->execute(QStringLiteral("update aTableColumns set ColumnHeader='godown stock' where columnid=5"));
+        addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c);
+        QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
+        QCOMPARE(w.FlexMaster()->textMatrix(0, 4), stockCaption);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void emptyRegisterKeepsPlaceholderRow()
+    {
+        auto c = registerDatabase();
+        FrmMaster &w = openRegister(c);
+        const FlexGrid *grid = w.FlexMaster();
+        QCOMPARE(grid->rows(), 2);
+        QCOMPARE(grid->cols(), 8);
+        QCOMPARE(grid->textMatrix(1, 0), QString());
+        QCOMPARE(grid->textMatrix(0, 1), kCaptions[1]);
+        QVERIFY(w.cmdnew()->isEnabled());
+        QVERIFY(w.CmdEdit()->isEnabled());
+        QVERIFY(w.CmdDelete()->isEnabled());
+        QVERIFY(!w.cmdPreview()->isEnabled());
+    }
+
+    void rightsGateButtons_data()
+    {
+        QTest::addColumn<QVariant>("rights");
+        QTest::addColumn<QVariant>("done");
+        QTest::addColumn<QString>("enabled"); // New, Edit, Delete, Preview as 1/0
+        QTest::newRow("no rights row") << QVariant() << QVariant(0) << "0000";
+        QTest::newRow("lower case with blanks") << QVariant(QStringLiteral("  nedp ")) << QVariant(0) << "1111";
+        QTest::newRow("ADMIN refuses all") << QVariant(QStringLiteral("ADMIN")) << QVariant(0) << "0000";
+        QTest::newRow("only E and P") << QVariant(QStringLiteral("EP")) << QVariant(0) << "0101";
+        QTest::newRow("separated letters") << QVariant(QStringLiteral("N,E,D,P")) << QVariant(0) << "1111";
+        QTest::newRow("costing done") << QVariant(QStringLiteral("NEDP")) << QVariant(1) << "1101";
+    }
+    void rightsGateButtons()
+    {
+        QFETCH(QVariant, rights);
+        QFETCH(QVariant, done);
+        QFETCH(QString, enabled);
+        auto c = registerDatabase(rights);
+        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 0, done});
+        FrmMaster &w = openRegister(c);
+        const QString seen = QString::number(w.cmdnew()->isEnabled()) + QString::number(w.CmdEdit()->isEnabled())
+            + QString::number(w.CmdDelete()->isEnabled()) + QString::number(w.cmdPreview()->isEnabled());
+        QCOMPARE(seen, enabled);
+    }
+
+    void doneRowNeverEnablesDelete()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 0, 1});
+        addCosting(c, {2, QStringLiteral("20120302")});
+        FrmMaster &w = openRegister(c);
+        QVERIFY(w.CmdDelete()->isEnabled());
+        w.FlexMaster()->setRow(1);
+        QVERIFY(!w.CmdDelete()->isEnabled());
+        QVERIFY(w.CmdEdit()->isEnabled());
+        w.FlexMaster()->setRow(2);
+        QVERIFY(w.CmdDelete()->isEnabled());
+    }
+
+    void errorNumbersFold_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("folded");
+        QTest::newRow("type mismatch") << 13 << 13;
+        QTest::newRow("negative small") << -5 << -5;
+        QTest::newRow("no current record") << 3021 << 3021;
+        QTest::newRow("constraint") << int(errnum::Constraint) << 17873;
+        QTest::newRow("syntax") << int(errnum::SqlSyntax) << 17900;
+        QTest::newRow("six digits") << 123456 << 23456;
+    }
+    void errorNumbersFold()
+    {
+        QFETCH(int, number);
+        QFETCH(int, folded);
+        QCOMPARE(foldErrorNumber(number), folded);
+    }
+
+    void failingLoadIsReported()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301")});
+        c->executeNativeScript(QStringLiteral("DROP TABLE aTableColumns;"));
+        moduleState().GStrMasterNewEditFlag = QStringLiteral("E");
+        FrmMaster &w = openRegister(c);
+        QVERIFY(w.isVisible());
+        QVERIFY(!m_errors->isEmpty());
+        const ReportedError e = m_errors->first();
+        QCOMPARE(e.window, QStringLiteral("FrmMaster"));
+        QCOMPARE(e.procedure, QStringLiteral("Form_Load "));
+        QCOMPARE(e.number, 17865);
+        QCOMPARE(e.user, QStringLiteral("ADMIN"));
+        QCOMPARE(w.FlexMaster()->textMatrix(1, 1), QStringLiteral("LPC-1"));
+    }
+
+    void showWithoutConnectionReportsFirstQuery()
+    {
+        resetModule();
+        clsLocalPurchCost module;
+        module.setIntUserID(1);
+        QVERIFY(module.adocon() != nullptr);
+        QTimer::singleShot(0, [] { frmMaster().cmdClose()->click(); });
+        module.Show();
+        QVERIFY(!m_errors->isEmpty());
+        QCOMPARE(m_errors->first().procedure, QStringLiteral("Form_Load "));
+        QCOMPARE(m_errors->first().number, int(errnum::NotConnected));
+    }
+
+    void showTwiceReloadsWithNewValues()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301")});
+        addCosting(c, {2, QStringLiteral("20120302"), 1, 5});
+        resetModule();
+        clsLocalPurchCost module;
+        module.setAdocon(c);
+        module.setIntUserID(1);
+        module.setIntcompanyid(1);
+        module.setProcessDate(kProcessDate);
+        QStringList seen;
+        for (qint16 department : {qint16(0), qint16(5)}) {
+            module.setIntDepartmentId(department);
+            QTimer::singleShot(0, [&seen] {
+                seen.append(column(frmMaster().FlexMaster(), 1).join(QLatin1Char(',')));
+                frmMaster().cmdClose()->click();
+            });
+            module.Show();
+            QVERIFY(!frmMaster().isVisible());
+        }
+        QCOMPARE(seen, (QStringList{"LPC-1,LPC-2", "LPC-2"}));
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void columnLayoutComesBack()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c);
+        w.FlexMaster()->setColWidth(2, 2222);
+        w.cmdClose()->click();
+        QVERIFY(!w.isVisible());
+        w.Form_Load();
+        QCOMPARE(w.FlexMaster()->colWidth(2), 2222);
+        QCOMPARE(w.FlexMaster()->colWidth(0), 0);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void demoDatabaseOpens()
+    {
+        DemoOptions options;
+        options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
+        auto c = openNewDatabase(true, options);
+        startSession(c, demo::adminUserId, 0, options.now);
+        FrmMaster &w = frmMaster();
+        w.Form_Load();
+        w.show();
+        const qint64 listed = queryValue(c, QStringLiteral("select count(*) from loaLocalPurchaseCostingHeader where lpchdate >= '%1'")
+                                                .arg(options.now.addDays(-demo::backNoofDays).toString(QStringLiteral("yyyyMMdd"))))
+                                  .toLongLong();
+        QVERIFY(listed > 0);
+        QCOMPARE(w.FlexMaster()->rows() - 1, listed);
+        QVERIFY(m_errors->isEmpty());
+    }
+};
+
+QTEST_MAIN(TestRegister)
+#include "tst_register.moc"
