@@ -5,6 +5,8 @@
 #include "db/schema.h"
 #include "db/sqldatetime.h"
 
+#include <kadu2217/clslocalpurchcost.h>
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -130,28 +132,57 @@ QString defaultDatabase()
     return folder + QStringLiteral("/demo.db");
 }
 
-int summary(const ConnectionPtr &connection)
+struct SessionOptions {
+    QCommandLineOption user{QStringLiteral("user"), QStringLiteral("Session user id (default 1)."), QStringLiteral("id"), QStringLiteral("1")};
+    QCommandLineOption company{QStringLiteral("company"), QStringLiteral("Company id (default 1)."), QStringLiteral("id"), QStringLiteral("1")};
+    QCommandLineOption department{QStringLiteral("department"),
+                                  QStringLiteral("Working department id; 0 for all (default 1)."), QStringLiteral("id"), QStringLiteral("1")};
+    QCommandLineOption processDate{QStringLiteral("process-date"), QStringLiteral("Process date, yyyy-mm-dd (default today)."),
+                                   QStringLiteral("date")};
+    QCommandLineOption title{QStringLiteral("title"), QStringLiteral("Message-box title."), QStringLiteral("text"),
+                             QStringLiteral("Local Purchase Costing")};
+};
+
+int openRegister(const ConnectionPtr &connection, const QCommandLineParser &parser, const SessionOptions &o)
 {
-    const QStringList counts = {
-        QStringLiteral("loaLocalPurchaseCostingHeader"), QStringLiteral("loaLocalPurchaseCostingDetail"),
-        QStringLiteral("losLocalPurchaseHeader"), QStringLiteral("losLocalPurchaseDetail"),
-        QStringLiteral("aItem"), QStringLiteral("aShops"), QStringLiteral("aVendorMaster"), QStringLiteral("aUsers")};
-    for (const QString &table : counts) {
-        Recordset rs;
-        rs.open(QStringLiteral("select count(*) from ") + table, connection);
-        out() << table << '\t' << cellText(rs.value(0)) << '\n';
+    QDateTime processDate = QDateTime::currentDateTime();
+    if (parser.isSet(o.processDate)) {
+        const QDate date = QDate::fromString(parser.value(o.processDate), Qt::ISODate);
+        if (!date.isValid())
+            throw Error(errnum::TypeMismatch, QStringLiteral("The process date must be written yyyy-mm-dd."));
+        processDate = QDateTime(date, processDate.time());
     }
-    out().flush();
+    clsLocalPurchCost module;
+    module.setAdocon(connection);
+    module.setIntUserID(qint16(parser.value(o.user).toInt()));
+    module.setIntcompanyid(qint16(parser.value(o.company).toInt()));
+    module.setIntDepartmentId(qint16(parser.value(o.department).toInt()));
+    module.setProcessDate(processDate);
+    module.setMsgboxTitle(parser.value(o.title));
+    module.Show();
     return 0;
+}
+
+// The database commands run without a display; only the register needs one.
+bool runsWindows(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "init" || arg == "demo" || arg == "sql" || arg == "-h" || arg == "--help")
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("localpurchcost"));
-    QApplication::setOrganizationName(QStringLiteral("kadu2217"));
+    std::unique_ptr<QCoreApplication> application(runsWindows(argc, argv) ? new QApplication(argc, argv)
+                                                                          : new QCoreApplication(argc, argv));
+    QCoreApplication &app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("localpurchcost"));
+    QCoreApplication::setOrganizationName(QStringLiteral("kadu2217"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
@@ -160,7 +191,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
     const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
-    parser.addOptions({dbOption, odbcOption, sizeOption});
+    const SessionOptions sessionOptions;
+    parser.addOptions({dbOption, odbcOption, sizeOption, sessionOptions.user, sessionOptions.company,
+                       sessionOptions.department, sessionOptions.processDate, sessionOptions.title});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -192,7 +225,7 @@ int main(int argc, char *argv[])
             err() << "unknown command: " << command << Qt::endl;
             return 2;
         }
-        return summary(connection);
+        return openRegister(connection, parser, sessionOptions);
     } catch (const Error &e) {
         return failed(e);
     }

@@ -39,5 +39,7 @@ qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
 
 // Figures by area.
 void registerOpen(const QString &folder, int costings, Report &report);
+void pendingListOpen(const QString &folder, Report &report);
+void itemGridFill(const QString &folder, Report &report);
 
 } // namespace bench

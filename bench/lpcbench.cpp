@@ -17,6 +17,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     bench::Report report;
     bench::registerOpen(dir.path(), size, report);
+    bench::pendingListOpen(dir.path(), report);
+    bench::itemGridFill(dir.path(), report);
     report.print();
     return report.allMet() ? 0 : 1;
 }

@@ -100,6 +100,24 @@ void FrmMaster::buildControls()
     setTabOrder(m_cmdEdit, m_cmdDelete);
     setTabOrder(m_cmdDelete, m_cmdClose);
 
+    connect(m_cmdnew, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdNew_Click"), [this] { cmdnew_Click(); }); });
+    connect(m_cmdEdit, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("CmdEdit_Click "), [this] { CmdEdit_Click(); }); });
+    connect(m_flexMaster, &FlexGrid::dblClick, this, [this] {
+        runHandler(kWindow, QStringLiteral("flexMaster_DblClick"), [this] {
+            if (m_cmdEdit->isEnabled())
+                CmdEdit_Click();
+        });
+    });
+    connect(m_flexMaster, &FlexGrid::keyPress, this, [this](int &keyAscii) {
+        runHandler(kWindow, QStringLiteral("flexMaster_KeyPress"), [this, &keyAscii] {
+            constexpr int enter = 13;
+            constexpr int ctrlEnter = 10;
+            if (keyAscii == enter && m_cmdEdit->isEnabled())
+                CmdEdit_Click();
+            else if (keyAscii == ctrlEnter && m_cmdnew->isEnabled())
+                cmdnew_Click();
+        });
+    });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); }); });
     connect(m_flexMaster, &FlexGrid::rowColChange, this, [this] {
         runHandler(kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });

@@ -78,6 +78,10 @@ private:
     bool currentRowIdEmpty() const;
     bool currentRowFlag(int column) const;
 
+    // New shows the pending bills; Edit opens the current row's costing in the entry window.
+    void cmdnew_Click();
+    void CmdEdit_Click();
+
     void FlexMaster_RowColChange();
     void FlexMaster_SelChange();
     void FlexMaster_MouseMove();

@@ -1,6 +1,7 @@
 #include "services/defaults.h"
 
 #include <QAbstractItemView>
+#include <QFont>
 #include <QWidget>
 
 namespace kadu2217 {
@@ -26,6 +27,13 @@ void DefaultFormTheme::ApplyFormTheme(QWidget &window)
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8A, 0x94, 0x9E));
     palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8A, 0x94, 0x9E));
     window.setPalette(palette);
+    // The windows are laid out in twips for the suite's 8-point dialog font, whose metrics
+    // Arial and its look-alikes share.
+    QFont font = window.font();
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                      font.family()});
+    font.setPointSizeF(8.25);
+    window.setFont(font);
     window.setAutoFillBackground(true);
     for (auto *view : window.findChildren<QAbstractItemView *>())
         view->setAlternatingRowColors(false);

@@ -1,5 +1,7 @@
 #include "shell/windows.h"
 
+#include "entry/frmlocalpurchasecosting.h"
+#include "pending/frmpendingmaster.h"
 #include "register/frmmaster.h"
 
 #include <QPointer>
@@ -9,6 +11,8 @@ namespace {
 
 struct Windows {
     QPointer<FrmMaster> master;
+    QPointer<frmlocalpurchasecosting> entry;
+    QPointer<frmPendingMaster> pending;
 };
 
 Windows &windows()
@@ -17,13 +21,19 @@ Windows &windows()
     return instance;
 }
 
+template <typename Window>
+Window &instance(QPointer<Window> &pointer)
+{
+    if (!pointer)
+        pointer = new Window();
+    return *pointer;
+}
+
 } // namespace
 
 FrmMaster &frmMaster()
 {
-    if (!windows().master)
-        windows().master = new FrmMaster();
-    return *windows().master;
+    return instance(windows().master);
 }
 
 bool frmMasterExists()
@@ -31,8 +41,20 @@ bool frmMasterExists()
     return !windows().master.isNull();
 }
 
+frmlocalpurchasecosting &entryWindow()
+{
+    return instance(windows().entry);
+}
+
+frmPendingMaster &pendingWindow()
+{
+    return instance(windows().pending);
+}
+
 void destroyWindows()
 {
+    delete windows().pending.data();
+    delete windows().entry.data();
     delete windows().master.data();
 }
 

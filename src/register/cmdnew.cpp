@@ -1,0 +1,9 @@
+#include "register/frmmaster.h"
+
+namespace kadu2217 {
+
+void FrmMaster::cmdnew_Click()
+{
+}
+
+} // namespace kadu2217
