@@ -1,0 +1,16 @@
+#pragma once
+
+#include "db/error.h"
+
+#include <QString>
+
+namespace kadu2217::tsql {
+
+// A statement the translation cannot give SQL Server's meaning: a syntax error or a
+// construct outside what the embedded database supports.
+[[noreturn]] void fail(const QString &message);
+
+// A value the statement itself converts and SQL Server would refuse.
+[[noreturn]] void failConversion(const QString &message);
+
+} // namespace kadu2217::tsql

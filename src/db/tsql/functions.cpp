@@ -1,0 +1,755 @@
+#include "db/tsql/translator.h"
+
+#include "db/error.h"
+#include "db/sqldatetime.h"
+#include "db/tsql/conversions.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+// The T-SQL functions the translation calls, all named tsql_* so that none replaces one of
+// SQLite's own. A failure is reported as SQL Server words it, behind a marker that
+// errorNumberForMessage turns into the ADO number.
+namespace kadu2217::tsql {
+namespace {
+
+const QLatin1String ConversionMarker("[conversion] ");
+const QLatin1String StatementMarker("[tsql] ");
+
+void reportError(sqlite3_context *context, QLatin1String marker, const QString &message)
+{
+    const QByteArray text = QString(marker + message).toUtf8();
+    sqlite3_result_error(context, text.constData(), int(text.size()));
+}
+
+void conversionError(sqlite3_context *context, const QString &message)
+{
+    reportError(context, ConversionMarker, message);
+}
+
+void statementError(sqlite3_context *context, const QString &message)
+{
+    reportError(context, StatementMarker, message);
+}
+
+bool isNull(sqlite3_value *value) { return sqlite3_value_type(value) == SQLITE_NULL; }
+
+bool anyNull(int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (isNull(argv[i]))
+            return true;
+    }
+    return false;
+}
+
+bool isText(sqlite3_value *value)
+{
+    const int type = sqlite3_value_type(value);
+    return type == SQLITE_TEXT || type == SQLITE_BLOB;
+}
+
+QByteArray utf8Of(sqlite3_value *value)
+{
+    const char *bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    return QByteArray::fromRawData(bytes, sqlite3_value_bytes(value));
+}
+
+// A float as text: up to 15 significant digits, no trailing zeros (our choice; SQL Server
+// writes a float with 6 and a decimal with its scale, which SQLite cannot tell apart).
+QString floatText(double value) { return QString::number(value, 'g', 15); }
+
+// The value as SQL Server's implicit conversion to varchar gives it.
+QString textOf(sqlite3_value *value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER: return QString::number(sqlite3_value_int64(value));
+    case SQLITE_FLOAT: return floatText(sqlite3_value_double(value));
+    default: return QString::fromUtf8(utf8Of(value));
+    }
+}
+
+void resultText(sqlite3_context *context, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    sqlite3_result_text(context, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+// A text with the trailing blanks SQL Server's comparisons and len() disregard cut off.
+int lengthWithoutTrailingBlanks(const char *bytes, int length)
+{
+    while (length > 0 && bytes[length - 1] == ' ')
+        --length;
+    return length;
+}
+
+bool isAscii(const char *bytes, int length)
+{
+    for (int i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// convert(int, value). False after reporting the failure.
+bool toInt(sqlite3_context *context, sqlite3_value *value, qint64 &result)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        result = sqlite3_value_int64(value);
+        break;
+    case SQLITE_FLOAT: {
+        const double real = std::trunc(sqlite3_value_double(value));
+        if (!(real >= double(INT32_MIN) && real <= double(INT32_MAX))) {
+            conversionError(context, arithmeticOverflowMessage("int"));
+            return false;
+        }
+        result = qint64(real);
+        return true;
+    }
+    default: {
+        const QString text = textOf(value);
+        qint32 parsed = 0;
+        switch (parseIntegerText(text, parsed)) {
+        case IntegerText::Valid:
+            result = parsed;
+            return true;
+        case IntegerText::Invalid:
+            conversionError(context, intConversionMessage(text));
+            return false;
+        case IntegerText::Overflow:
+            conversionError(context, intOverflowMessage(text));
+            return false;
+        }
+    }
+    }
+    if (result < INT32_MIN || result > INT32_MAX) {
+        conversionError(context, arithmeticOverflowMessage("int"));
+        return false;
+    }
+    return true;
+}
+
+// convert(float, value). False after reporting the failure.
+bool toFloat(sqlite3_context *context, sqlite3_value *value, double &result)
+{
+    if (!isText(value)) {
+        result = sqlite3_value_double(value);
+        return true;
+    }
+    const QString text = textOf(value);
+    const auto parsed = parseFloatText(text);
+    if (!parsed) {
+        conversionError(context, numericConversionMessage("float"));
+        return false;
+    }
+    result = *parsed;
+    return true;
+}
+
+// A datetime from canonical text, any other text SQL Server reads, or a number of days
+// since 1 January 1900. Nothing when the text is no datetime.
+std::optional<sqldt::Stamp> stampOf(sqlite3_value *value)
+{
+    if (!isText(value)) {
+        const double days = sqlite3_value_double(value);
+        const double whole = std::floor(days);
+        sqldt::Stamp stamp = sqldt::baseDate();
+        stamp.date = stamp.date.addDays(qint64(whole));
+        stamp.msecs = int(std::llround((days - whole) * 86400000.0));
+        return sqldt::roundToDatetimePrecision(stamp);
+    }
+    const QString text = QString::fromUtf8(utf8Of(value));
+    if (text.trimmed().isEmpty())
+        return sqldt::baseDate();
+    return sqldt::parseStamp(text);
+}
+
+void tsqlGetDate(sqlite3_context *context, int, sqlite3_value **)
+{
+    resultText(context, sqldt::canonical(sqldt::toStamp(sqldt::serverNow())));
+}
+
+void tsqlDateTime(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const auto stamp = stampOf(argv[0]);
+    if (!stamp)
+        return conversionError(context, dateConversionMessage());
+    resultText(context, sqldt::canonical(*stamp));
+}
+
+// A datetime as text: style 0 unless another style is given (112, 120, 121).
+void tsqlDateText(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const auto stamp = isText(argv[0]) ? sqldt::parseStamp(QString::fromUtf8(utf8Of(argv[0])))
+                                       : std::nullopt;
+    if (!stamp)
+        return sqlite3_result_value(context, argv[0]); // not a datetime: unchanged
+    switch (argc > 1 ? sqlite3_value_int(argv[1]) : 0) {
+    case 112:
+        return resultText(context, stamp->date.toString(QStringLiteral("yyyyMMdd")));
+    case 120:
+        return resultText(context, sqldt::canonical(*stamp).left(19));
+    case 121:
+        return resultText(context, sqldt::canonical(*stamp));
+    default:
+        return resultText(context, sqldt::styleZero(*stamp));
+    }
+}
+
+// Boundaries of the unit crossed from start to end.
+void tsqlDateDiff(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (anyNull(3, argv))
+        return sqlite3_result_null(context);
+    const auto start = stampOf(argv[1]);
+    const auto end = stampOf(argv[2]);
+    if (!start || !end)
+        return conversionError(context, dateConversionMessage());
+    const char *unit = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const qint64 startDay = start->date.toJulianDay();
+    const qint64 endDay = end->date.toJulianDay();
+    const qint64 days = endDay - startDay;
+    qint64 difference = 0;
+    if (std::strcmp(unit, "year") == 0) {
+        difference = end->date.year() - start->date.year();
+    } else if (std::strcmp(unit, "quarter") == 0) {
+        difference = (end->date.year() * 4 + (end->date.month() - 1) / 3)
+            - (start->date.year() * 4 + (start->date.month() - 1) / 3);
+    } else if (std::strcmp(unit, "month") == 0) {
+        difference = (end->date.year() * 12 + end->date.month())
+            - (start->date.year() * 12 + start->date.month());
+    } else if (std::strcmp(unit, "week") == 0) {
+        // weeks begin on Sunday; the julian day of a Sunday is 6 modulo 7
+        difference = (endDay + 1) / 7 - (startDay + 1) / 7;
+    } else if (std::strcmp(unit, "hour") == 0) {
+        difference = days * 24 + end->msecs / 3600000 - start->msecs / 3600000;
+    } else if (std::strcmp(unit, "minute") == 0) {
+        difference = days * 1440 + end->msecs / 60000 - start->msecs / 60000;
+    } else if (std::strcmp(unit, "second") == 0) {
+        difference = days * 86400 + end->msecs / 1000 - start->msecs / 1000;
+    } else if (std::strcmp(unit, "millisecond") == 0) {
+        difference = days * 86400000 + end->msecs - start->msecs;
+    } else { // day, dayofyear, weekday
+        difference = days;
+    }
+    if (difference < INT32_MIN || difference > INT32_MAX)
+        return statementError(context, QStringLiteral(
+            "The datediff function resulted in an overflow. The number of dateparts separating "
+            "two date/time instances is too large. Try to use datediff with a less precise datepart."));
+    sqlite3_result_int64(context, difference);
+}
+
+void tsqlInt(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    qint64 value = 0;
+    if (toInt(context, argv[0], value))
+        sqlite3_result_int64(context, value);
+}
+
+void tsqlFloat(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    double value = 0;
+    if (toFloat(context, argv[0], value))
+        sqlite3_result_double(context, value);
+}
+
+// value × 10^scale as its shortest decimal text reads, so that 2.345 rounds as written
+// rather than as the binary 2.34499999... it is stored as.
+double shifted(double value, int scale)
+{
+    return QString::number(value * std::pow(10.0, scale), 'g', 15).toDouble();
+}
+
+double roundHalfAwayFromZero(double value, int scale)
+{
+    return std::round(shifted(value, scale)) / std::pow(10.0, scale);
+}
+
+void tsqlDecimal(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const int scale = sqlite3_value_int(argv[1]);
+    double value = sqlite3_value_double(argv[0]);
+    if (isText(argv[0])) {
+        const auto parsed = parseDecimalText(textOf(argv[0]));
+        if (!parsed)
+            return conversionError(context, numericConversionMessage("numeric"));
+        value = *parsed;
+    }
+    sqlite3_result_double(context, roundHalfAwayFromZero(value, scale));
+}
+
+void tsqlMoney(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    double value = sqlite3_value_double(argv[0]);
+    if (isText(argv[0])) {
+        const auto parsed = parseMoneyText(textOf(argv[0]));
+        if (!parsed)
+            return conversionError(context, QStringLiteral(
+                "Cannot convert a char value to money. The char value has incorrect syntax."));
+        value = *parsed;
+    }
+    sqlite3_result_double(context, roundHalfAwayFromZero(value, 4));
+}
+
+// convert(varchar(n), value); char(n) pads with blanks. A length of -1 is varchar(max).
+void convertToText(sqlite3_context *context, sqlite3_value **argv, bool pad)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const int length = sqlite3_value_int(argv[1]);
+    QString text = textOf(argv[0]);
+    if (length >= 0 && text.size() > length) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+            text = QStringLiteral("*"); // an int too long for the text
+        else if (sqlite3_value_type(argv[0]) == SQLITE_FLOAT)
+            return conversionError(context, arithmeticOverflowMessage("varchar"));
+        else
+            text.truncate(length);
+    }
+    if (pad && text.size() < length)
+        text = text.leftJustified(length, QLatin1Char(' '));
+    resultText(context, text);
+}
+
+void tsqlVarchar(sqlite3_context *context, int, sqlite3_value **argv) { convertToText(context, argv, false); }
+void tsqlChar(sqlite3_context *context, int, sqlite3_value **argv) { convertToText(context, argv, true); }
+
+void tsqlIsNumeric(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: return sqlite3_result_int(context, 0);
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: return sqlite3_result_int(context, 1);
+    default: return sqlite3_result_int(context, isNumericText(textOf(argv[0])) ? 1 : 0);
+    }
+}
+
+void tsqlLen(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    if (!isText(argv[0]))
+        return sqlite3_result_int64(context, textOf(argv[0]).size());
+    const QByteArray bytes = utf8Of(argv[0]);
+    const int length = lengthWithoutTrailingBlanks(bytes.constData(), int(bytes.size()));
+    if (isAscii(bytes.constData(), length))
+        return sqlite3_result_int64(context, length);
+    sqlite3_result_int64(context, QString::fromUtf8(bytes.constData(), length).size());
+}
+
+void leftOrRight(sqlite3_context *context, sqlite3_value **argv, bool left)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    const qint64 count = sqlite3_value_int64(argv[1]);
+    if (count < 0)
+        return statementError(context, QStringLiteral("Invalid length parameter passed to the %1 function.")
+                                           .arg(QLatin1String(left ? "left" : "right")));
+    const QString text = textOf(argv[0]);
+    resultText(context, left ? text.left(count) : text.right(count));
+}
+
+void tsqlLeft(sqlite3_context *context, int, sqlite3_value **argv) { leftOrRight(context, argv, true); }
+void tsqlRight(sqlite3_context *context, int, sqlite3_value **argv) { leftOrRight(context, argv, false); }
+
+// 1-based; the characters from start to start + length - 1 that exist.
+void tsqlSubstring(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (anyNull(3, argv))
+        return sqlite3_result_null(context);
+    const qint64 start = sqlite3_value_int64(argv[1]);
+    const qint64 length = sqlite3_value_int64(argv[2]);
+    if (length < 0)
+        return statementError(context, QStringLiteral("Invalid length parameter passed to the substring function."));
+    const QString text = textOf(argv[0]);
+    const qint64 first = std::max<qint64>(start, 1);
+    const qint64 end = std::min<qint64>(start + length, qint64(text.size()) + 1);
+    resultText(context, end > first ? text.mid(first - 1, end - first) : QString());
+}
+
+// ltrim and rtrim take off blanks only; tabs and line ends stay.
+void trimBlanks(sqlite3_context *context, sqlite3_value **argv, bool leading)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const QByteArray bytes = isText(argv[0]) ? utf8Of(argv[0]) : textOf(argv[0]).toUtf8();
+    int begin = 0;
+    int end = int(bytes.size());
+    if (leading) {
+        while (begin < end && bytes[begin] == ' ')
+            ++begin;
+    } else {
+        end = lengthWithoutTrailingBlanks(bytes.constData(), end);
+    }
+    sqlite3_result_text(context, bytes.constData() + begin, end - begin, SQLITE_TRANSIENT);
+}
+
+void tsqlLTrim(sqlite3_context *context, int, sqlite3_value **argv) { trimBlanks(context, argv, true); }
+void tsqlRTrim(sqlite3_context *context, int, sqlite3_value **argv) { trimBlanks(context, argv, false); }
+
+void tsqlUpper(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    resultText(context, textOf(argv[0]).toUpper());
+}
+
+void tsqlLower(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    resultText(context, textOf(argv[0]).toLower());
+}
+
+// The default collation finds the pattern without regard to case.
+void tsqlReplace(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (anyNull(3, argv))
+        return sqlite3_result_null(context);
+    QString text = textOf(argv[0]);
+    const QString pattern = textOf(argv[1]);
+    if (!pattern.isEmpty())
+        text.replace(pattern, textOf(argv[2]), Qt::CaseInsensitive);
+    resultText(context, text);
+}
+
+// round(x, n[, f]): half away from zero, or truncation when f is not 0; an int stays an int.
+void tsqlRound(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    const int places = sqlite3_value_int(argv[1]);
+    const bool truncate = argc > 2 && !isNull(argv[2]) && sqlite3_value_int(argv[2]) != 0;
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+        const qint64 value = sqlite3_value_int64(argv[0]);
+        if (places >= 0)
+            return sqlite3_result_int64(context, value);
+        if (places < -18)
+            return sqlite3_result_int64(context, 0);
+        qint64 unit = 1;
+        for (int i = 0; i < -places; ++i)
+            unit *= 10;
+        qint64 rounded = value / unit * unit;
+        const qint64 rest = value - rounded;
+        if (!truncate && 2 * (rest < 0 ? -rest : rest) >= unit)
+            rounded += rest < 0 ? -unit : unit;
+        return sqlite3_result_int64(context, rounded);
+    }
+    double value = 0;
+    if (!toFloat(context, argv[0], value))
+        return;
+    sqlite3_result_double(context, truncate ? std::trunc(shifted(value, places)) / std::pow(10.0, places)
+                                            : roundHalfAwayFromZero(value, places));
+}
+
+void floorOrCeiling(sqlite3_context *context, sqlite3_value **argv, bool ceiling)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+        return sqlite3_result_value(context, argv[0]);
+    double value = 0;
+    if (toFloat(context, argv[0], value))
+        sqlite3_result_double(context, ceiling ? std::ceil(value) : std::floor(value));
+}
+
+void tsqlFloor(sqlite3_context *context, int, sqlite3_value **argv) { floorOrCeiling(context, argv, false); }
+void tsqlCeiling(sqlite3_context *context, int, sqlite3_value **argv) { floorOrCeiling(context, argv, true); }
+
+// year(), month() and day(); the part is chosen by the function's user data.
+void tsqlDatePart(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const auto stamp = stampOf(argv[0]);
+    if (!stamp)
+        return conversionError(context, dateConversionMessage());
+    const char part = *static_cast<const char *>(sqlite3_user_data(context));
+    sqlite3_result_int(context, part == 'y' ? stamp->date.year()
+                                : part == 'm' ? stamp->date.month() : stamp->date.day());
+}
+
+// The arithmetic operators: the operator is the function's user data ('+', '-', '*', '/', '%').
+void tsqlArithmetic(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const char op = *static_cast<const char *>(sqlite3_user_data(context));
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    const bool leftText = isText(argv[0]);
+    const bool rightText = isText(argv[1]);
+    if (leftText && rightText) {
+        if (op != '+') {
+            static const char *const names[] = {"subtract", "multiply", "divide", "modulo"};
+            const int index = op == '-' ? 0 : op == '*' ? 1 : op == '/' ? 2 : 3;
+            return statementError(context, QStringLiteral("Operand data type varchar is invalid for %1 operator.")
+                                               .arg(QLatin1String(names[index])));
+        }
+        const QByteArray left = utf8Of(argv[0]);
+        const QByteArray right = utf8Of(argv[1]);
+        char *joined = static_cast<char *>(sqlite3_malloc64(left.size() + right.size() + 1));
+        if (!joined)
+            return sqlite3_result_error_nomem(context);
+        std::memcpy(joined, left.constData(), left.size());
+        std::memcpy(joined + left.size(), right.constData(), right.size());
+        return sqlite3_result_text64(context, joined, left.size() + right.size(), sqlite3_free, SQLITE_UTF8);
+    }
+    // a text meets a number: it converts to the number's type (int outranks varchar)
+    const auto isInteger = [](sqlite3_value *v) { return sqlite3_value_type(v) == SQLITE_INTEGER; };
+    if ((leftText || isInteger(argv[0])) && (rightText || isInteger(argv[1]))) {
+        const auto integerOperand = [&](sqlite3_value *v, qint64 &out) {
+            if (isText(v))
+                return toInt(context, v, out);
+            out = sqlite3_value_int64(v);
+            return true;
+        };
+        qint64 a = 0, b = 0;
+        if (!integerOperand(argv[0], a) || !integerOperand(argv[1], b))
+            return;
+        qint64 result = 0;
+        bool overflow = false;
+        switch (op) {
+        case '+': overflow = __builtin_add_overflow(a, b, &result); break;
+        case '-': overflow = __builtin_sub_overflow(a, b, &result); break;
+        case '*': overflow = __builtin_mul_overflow(a, b, &result); break;
+        default:
+            if (b == 0)
+                return statementError(context, QStringLiteral("Divide by zero error encountered."));
+            overflow = a == std::numeric_limits<qint64>::min() && b == -1;
+            result = overflow ? 0 : op == '/' ? a / b : a % b;
+            break;
+        }
+        if (overflow)
+            return conversionError(context, arithmeticOverflowMessage("int"));
+        return sqlite3_result_int64(context, result);
+    }
+    double a = 0, b = 0;
+    if (!toFloat(context, argv[0], a) || !toFloat(context, argv[1], b))
+        return;
+    switch (op) {
+    case '+': return sqlite3_result_double(context, a + b);
+    case '-': return sqlite3_result_double(context, a - b);
+    case '*': return sqlite3_result_double(context, a * b);
+    default:
+        if (b == 0)
+            return statementError(context, QStringLiteral("Divide by zero error encountered."));
+        return sqlite3_result_double(context, op == '/' ? a / b : std::fmod(a, b));
+    }
+}
+
+bool sameLetter(QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); }
+
+// A [set] of the pattern at position i (just past '['): whether c is in it; end gets the
+// position after ']'. False with end = -1 when the set is not closed.
+bool inSet(QStringView pattern, qsizetype i, QChar c, qsizetype &end)
+{
+    const bool negated = i < pattern.size() && pattern[i] == u'^';
+    if (negated)
+        ++i;
+    bool found = false;
+    for (; i < pattern.size() && pattern[i] != u']'; ++i) {
+        if (i + 2 < pattern.size() && pattern[i + 1] == u'-' && pattern[i + 2] != u']') {
+            const QChar low = pattern[i].toCaseFolded(), high = pattern[i + 2].toCaseFolded();
+            const QChar folded = c.toCaseFolded();
+            found = found || (folded >= low && folded <= high);
+            i += 2;
+        } else {
+            found = found || sameLetter(pattern[i], c);
+        }
+    }
+    end = i < pattern.size() ? i + 1 : -1;
+    return found != negated;
+}
+
+// LIKE under the default collation: % any run, _ one character, [abc], [a-c], [^a].
+bool likeMatches(QStringView text, QStringView pattern, QChar escape)
+{
+    qsizetype t = 0, p = 0;
+    qsizetype starPattern = -1, starText = 0;
+    while (t < text.size()) {
+        bool advanced = false;
+        if (p < pattern.size()) {
+            const QChar pc = pattern[p];
+            if (pc == u'%' && pc != escape) {
+                starPattern = ++p;
+                starText = t;
+                continue;
+            }
+            if (!escape.isNull() && pc == escape && p + 1 < pattern.size()) {
+                if (sameLetter(pattern[p + 1], text[t])) {
+                    p += 2;
+                    ++t;
+                    advanced = true;
+                }
+            } else if (pc == u'[') {
+                qsizetype end = -1;
+                if (inSet(pattern, p + 1, text[t], end) && end > 0) {
+                    p = end;
+                    ++t;
+                    advanced = true;
+                }
+            } else if (pc == u'_' || sameLetter(pc, text[t])) {
+                ++p;
+                ++t;
+                advanced = true;
+            }
+        }
+        if (advanced)
+            continue;
+        if (starPattern < 0)
+            return false;
+        p = starPattern;
+        t = ++starText;
+    }
+    while (p < pattern.size() && pattern[p] == u'%')
+        ++p;
+    return p == pattern.size();
+}
+
+void tsqlLike(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const QString escape = argc > 2 ? textOf(argv[2]) : QString();
+    if (argc > 2 && escape.size() != 1)
+        return statementError(context, QStringLiteral("The invalid escape character \"%1\" was specified in a LIKE predicate.")
+                                           .arg(escape));
+    sqlite3_result_int(context, likeMatches(textOf(argv[0]), textOf(argv[1]),
+                                            escape.isEmpty() ? QChar() : escape[0]) ? 1 : 0);
+}
+
+// Beyond ASCII: letters first by their base letter without regard to case (Ä sorts with A, as in
+// SQL Server's Latin1 collations), then accents tell them apart.
+int compareUnicode(const QString &left, const QString &right)
+{
+    const auto baseLetters = [](const QString &text) {
+        QString base;
+        base.reserve(text.size());
+        for (QChar c : text.normalized(QString::NormalizationForm_D)) {
+            if (c.category() != QChar::Mark_NonSpacing)
+                base.append(c.toCaseFolded());
+        }
+        return base;
+    };
+    const int primary = baseLetters(left).compare(baseLetters(right));
+    return primary != 0 ? primary : left.compare(right, Qt::CaseInsensitive);
+}
+
+// The TSQL collation: letter case and trailing blanks do not count. ASCII is compared in
+// place; the rest of a text from its first other character goes through QString.
+int compareTsql(void *, int leftLength, const void *leftData, int rightLength, const void *rightData)
+{
+    const auto *left = static_cast<const unsigned char *>(leftData);
+    const auto *right = static_cast<const unsigned char *>(rightData);
+    leftLength = lengthWithoutTrailingBlanks(reinterpret_cast<const char *>(left), leftLength);
+    rightLength = lengthWithoutTrailingBlanks(reinterpret_cast<const char *>(right), rightLength);
+    const int common = std::min(leftLength, rightLength);
+    for (int i = 0; i < common; ++i) {
+        unsigned char a = left[i], b = right[i];
+        if ((a | b) & 0x80) {
+            const QString restLeft = QString::fromUtf8(reinterpret_cast<const char *>(left + i), leftLength - i);
+            const QString restRight = QString::fromUtf8(reinterpret_cast<const char *>(right + i), rightLength - i);
+            return compareUnicode(restLeft, restRight);
+        }
+        if (a >= 'A' && a <= 'Z')
+            a += 32;
+        if (b >= 'A' && b <= 'Z')
+            b += 32;
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return leftLength < rightLength ? -1 : leftLength > rightLength ? 1 : 0;
+}
+
+using Implementation = void (*)(sqlite3_context *, int, sqlite3_value **);
+
+void define(sqlite3 *db, const char *name, int arguments, Implementation implementation,
+            const char *userData = nullptr, bool deterministic = true)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (deterministic ? SQLITE_DETERMINISTIC : 0);
+    const int rc = sqlite3_create_function_v2(db, name, arguments, flags, const_cast<char *>(userData),
+                                              implementation, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw Error(errnum::Unspecified, QStringLiteral("Cannot register the function %1: %2")
+                                             .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(db))),
+                    QStringLiteral("SQLite"));
+}
+
+} // namespace
+
+void registerFunctions(sqlite3 *db)
+{
+    static const char add = '+', subtract = '-', multiply = '*', divide = '/', modulo = '%';
+    static const char year = 'y', month = 'm', day = 'd';
+    define(db, "tsql_getdate", 0, tsqlGetDate, nullptr, false);
+    define(db, "tsql_datetime", 1, tsqlDateTime);
+    define(db, "tsql_dtstr", 1, tsqlDateText);
+    define(db, "tsql_dtstr", 2, tsqlDateText);
+    define(db, "tsql_datediff", 3, tsqlDateDiff);
+    define(db, "tsql_int", 1, tsqlInt);
+    define(db, "tsql_float", 1, tsqlFloat);
+    define(db, "tsql_decimal", 2, tsqlDecimal);
+    define(db, "tsql_money", 1, tsqlMoney);
+    define(db, "tsql_varchar", 2, tsqlVarchar);
+    define(db, "tsql_char", 2, tsqlChar);
+    define(db, "tsql_isnumeric", 1, tsqlIsNumeric);
+    define(db, "tsql_len", 1, tsqlLen);
+    define(db, "tsql_left", 2, tsqlLeft);
+    define(db, "tsql_right", 2, tsqlRight);
+    define(db, "tsql_substring", 3, tsqlSubstring);
+    define(db, "tsql_ltrim", 1, tsqlLTrim);
+    define(db, "tsql_rtrim", 1, tsqlRTrim);
+    define(db, "tsql_upper", 1, tsqlUpper);
+    define(db, "tsql_lower", 1, tsqlLower);
+    define(db, "tsql_replace", 3, tsqlReplace);
+    define(db, "tsql_round", 2, tsqlRound);
+    define(db, "tsql_round", 3, tsqlRound);
+    define(db, "tsql_floor", 1, tsqlFloor);
+    define(db, "tsql_ceiling", 1, tsqlCeiling);
+    define(db, "tsql_year", 1, tsqlDatePart, &year);
+    define(db, "tsql_month", 1, tsqlDatePart, &month);
+    define(db, "tsql_day", 1, tsqlDatePart, &day);
+    define(db, "tsql_add", 2, tsqlArithmetic, &add);
+    define(db, "tsql_sub", 2, tsqlArithmetic, &subtract);
+    define(db, "tsql_mul", 2, tsqlArithmetic, &multiply);
+    define(db, "tsql_div", 2, tsqlArithmetic, &divide);
+    define(db, "tsql_mod", 2, tsqlArithmetic, &modulo);
+    define(db, "tsql_like", 2, tsqlLike);
+    define(db, "tsql_like", 3, tsqlLike);
+    const int rc = sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, compareTsql, nullptr);
+    if (rc != SQLITE_OK)
+        throw Error(errnum::Unspecified, QStringLiteral("Cannot register the TSQL collation: %1")
+                                             .arg(QString::fromUtf8(sqlite3_errmsg(db))),
+                    QStringLiteral("SQLite"));
+}
+
+qint32 errorNumberForMessage(QString &message)
+{
+    if (message.startsWith(ConversionMarker)) {
+        message.remove(0, ConversionMarker.size());
+        return errnum::Conversion;
+    }
+    if (message.startsWith(StatementMarker)) {
+        message.remove(0, StatementMarker.size());
+        return errnum::SqlSyntax;
+    }
+    return 0;
+}
+
+} // namespace kadu2217::tsql

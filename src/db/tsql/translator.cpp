@@ -1,0 +1,836 @@
+#include "db/tsql/translator.h"
+
+#include "db/sqldatetime.h"
+#include "db/tsql/ast.h"
+#include "db/tsql/conversions.h"
+#include "db/tsql/failure.h"
+
+#include <sqlite3.h>
+
+namespace kadu2217::tsql {
+
+namespace {
+
+bool isNumeric(ValueKind kind) { return kind == ValueKind::Integer || kind == ValueKind::Float; }
+
+// How tightly a construct binds, T-SQL's order; a child that binds less tightly than its
+// place needs gets parentheses.
+enum Precedence {
+    OrLevel = 1,
+    AndLevel,
+    NotLevel,
+    PredicateLevel,
+    AdditiveLevel,
+    MultiplicativeLevel,
+    UnaryLevel,
+    Atom,
+};
+
+class Printer {
+public:
+    Printer(Ast &ast, const Catalog &catalog, QString &out) : m_ast(ast), m_catalog(catalog), m_out(out) {}
+
+    void statement();
+
+private:
+    const Node &node(int index) const { return m_ast.nodes[index]; }
+    int precedence(const Node &n) const;
+    const char *arithmeticFunction(const Node &n) const;
+    void put(QLatin1String text) { m_out += text; }
+    void put(QStringView text) { m_out += text; }
+    void put(char c) { m_out += QLatin1Char(c); }
+
+    void select(int index, quint64 dateTimeItems = 0);
+    void tables(int first);
+    void identifier(int token);
+    void alias(int token);
+    void stringLiteral(int token);
+    void quotedLiteral(const QString &value);
+
+    void expression(int index);
+    void operand(int index, int least);
+    void comparisonOperand(int index, ValueKind other);
+    void textArgument(int index);
+    void dateTimeValue(int index);
+    void collatedKey(int index);
+    void call(const char *name, int firstArgument);
+    void arithmetic(const Node &n);
+    void inList(const Node &n);
+    void between(const Node &n);
+    void caseExpression(const Node &n);
+    void function(const Node &n);
+    void isNull(const Node &n);
+    void objectId(int argument);
+    void convert(const Node &n);
+
+    Ast &m_ast;
+    const Catalog &m_catalog;
+    QString &m_out;
+};
+
+void Printer::identifier(int token)
+{
+    const QStringView text = m_ast.tokenText(token);
+    if (m_ast.tokens[token].kind == TokenKind::QuotedIdentifier) {
+        if (text.front() == u'"') {
+            put(text);
+            return;
+        }
+        QString name = identifierName(text);
+        name.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        put('"');
+        put(name);
+        put('"');
+        return;
+    }
+    // words SQLite reserves but T-SQL does not, such as "abort" or "glob", are quoted
+    char ascii[64];
+    bool reserved = false;
+    if (text.size() < qsizetype(sizeof ascii)) {
+        bool plain = true;
+        for (qsizetype i = 0; i < text.size() && plain; ++i) {
+            plain = text[i].unicode() < 0x80;
+            ascii[i] = char(text[i].unicode());
+        }
+        reserved = plain && sqlite3_keyword_check(ascii, int(text.size()));
+    }
+    if (reserved || text.contains(u'$')) {
+        put('"');
+        put(text);
+        put('"');
+    } else {
+        put(text);
+    }
+}
+
+void Printer::alias(int token)
+{
+    if (m_ast.tokens[token].kind != TokenKind::String) {
+        identifier(token);
+        return;
+    }
+    QString name = stringValue(m_ast.tokenText(token));
+    name.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    put('"');
+    put(name);
+    put('"');
+}
+
+void Printer::stringLiteral(int token)
+{
+    QStringView text = m_ast.tokenText(token);
+    if (text.front() != u'\'')
+        text = text.mid(1); // N'...': SQLite's texts are Unicode already
+    put(text);
+}
+
+void Printer::quotedLiteral(const QString &value)
+{
+    put('\'');
+    if (value.contains(QLatin1Char('\'')))
+        put(QString(value).replace(QLatin1Char('\''), QLatin1String("''")));
+    else
+        put(value);
+    put('\'');
+}
+
+void Printer::operand(int index, int least)
+{
+    if (precedence(node(index)) >= least) {
+        expression(index);
+        return;
+    }
+    put('(');
+    expression(index);
+    put(')');
+}
+
+// A datetime compared with, or stored from, a value of another type: SQL Server converts the
+// value to datetime (datetime outranks text). Literals convert here, once.
+void Printer::dateTimeValue(int index)
+{
+    const Node &n = node(index);
+    if (n.type == ValueKind::DateTime || n.kind == NodeKind::Null) {
+        expression(index);
+        return;
+    }
+    if (n.kind != NodeKind::String) {
+        put(QLatin1String("tsql_datetime("));
+        expression(index);
+        put(')');
+        return;
+    }
+    const QString text = stringValue(m_ast.tokenText(n.token));
+    if (text.trimmed().isEmpty()) {
+        quotedLiteral(sqldt::canonical(sqldt::baseDate()));
+        return;
+    }
+    const auto stamp = sqldt::parseStamp(text);
+    if (!stamp)
+        failConversion(dateConversionMessage());
+    quotedLiteral(sqldt::canonical(*stamp));
+}
+
+// One side of a comparison, given the type of the other side.
+void Printer::comparisonOperand(int index, ValueKind other)
+{
+    const Node &n = node(index);
+    if (other == ValueKind::DateTime && n.type != ValueKind::DateTime) {
+        dateTimeValue(index);
+        return;
+    }
+    if (n.kind != NodeKind::String) {
+        operand(index, PredicateLevel + 1);
+        return;
+    }
+    const QString text = stringValue(m_ast.tokenText(n.token));
+    if (other == ValueKind::Integer) {
+        qint32 value = 0;
+        switch (parseIntegerText(text, value)) {
+        case IntegerText::Valid: m_out += QString::number(value); return;
+        case IntegerText::Invalid: failConversion(intConversionMessage(text));
+        case IntegerText::Overflow: failConversion(intOverflowMessage(text));
+        }
+    }
+    if (other == ValueKind::Float) {
+        const auto value = parseFloatText(text);
+        if (!value)
+            failConversion(numericConversionMessage("float"));
+        m_out += QString::number(*value, 'g', 17);
+        return;
+    }
+    // the default collation: letter case and trailing blanks do not count
+    stringLiteral(n.token);
+    put(QLatin1String(" COLLATE TSQL"));
+}
+
+// String functions see a datetime in its style 0 text.
+void Printer::textArgument(int index)
+{
+    if (node(index).type != ValueKind::DateTime) {
+        expression(index);
+        return;
+    }
+    put(QLatin1String("tsql_dtstr("));
+    expression(index);
+    put(')');
+}
+
+// Sorting and grouping on a computed text follow the default collation as well.
+void Printer::collatedKey(int index)
+{
+    const Node &n = node(index);
+    if (n.type != ValueKind::Text || n.kind == NodeKind::Column) {
+        expression(index);
+        return;
+    }
+    operand(index, Atom);
+    put(QLatin1String(" COLLATE TSQL"));
+}
+
+void Printer::call(const char *name, int firstArgument)
+{
+    put(QLatin1String(name));
+    put('(');
+    for (int arg = firstArgument; arg >= 0; arg = node(arg).next) {
+        if (arg != firstArgument)
+            put(QLatin1String(", "));
+        expression(arg);
+    }
+    put(')');
+}
+
+bool isNonZeroNumber(const Ast &ast, const Node &n)
+{
+    if (n.kind == NodeKind::Negate)
+        return isNonZeroNumber(ast, ast.nodes[n.a]);
+    if (n.kind != NodeKind::Integer && n.kind != NodeKind::Decimal && n.kind != NodeKind::Float)
+        return false;
+    for (QChar c : ast.tokenText(n.token)) {
+        if (c >= u'1' && c <= u'9')
+            return true;
+        if (c == u'e' || c == u'E')
+            return false;
+    }
+    return false;
+}
+
+// The registered function an operator needs, or nullptr when SQLite's own operator gives
+// SQL Server's result.
+const char *Printer::arithmeticFunction(const Node &n) const
+{
+    const ValueKind left = node(n.a).type;
+    const ValueKind right = node(n.b).type;
+    switch (n.op) {
+    case TokenKind::Plus:
+        if ((left == ValueKind::Text && right == ValueKind::Text) || (isNumeric(left) && isNumeric(right)))
+            return nullptr;
+        return "tsql_add";
+    case TokenKind::Minus:
+        return left == ValueKind::Text || right == ValueKind::Text ? "tsql_sub" : nullptr;
+    case TokenKind::Star:
+        return left == ValueKind::Text || right == ValueKind::Text ? "tsql_mul" : nullptr;
+    case TokenKind::Slash:
+        // SQLite answers NULL where SQL Server fails with "Divide by zero"
+        return left != ValueKind::Text && isNonZeroNumber(m_ast, node(n.b)) ? nullptr : "tsql_div";
+    default:
+        // SQLite's % works on integers only
+        return left == ValueKind::Integer && node(n.b).kind == NodeKind::Integer
+                && isNonZeroNumber(m_ast, node(n.b))
+            ? nullptr
+            : "tsql_mod";
+    }
+}
+
+int Printer::precedence(const Node &n) const
+{
+    switch (n.kind) {
+    case NodeKind::Or: return OrLevel;
+    case NodeKind::And: return AndLevel;
+    case NodeKind::Not: return NotLevel;
+    case NodeKind::Compare:
+    case NodeKind::IsNull:
+    case NodeKind::InList:
+    case NodeKind::InSelect:
+    case NodeKind::Like:
+    case NodeKind::Between: return PredicateLevel;
+    case NodeKind::Arithmetic:
+        if (arithmeticFunction(n))
+            return Atom;
+        return n.op == TokenKind::Plus || n.op == TokenKind::Minus ? AdditiveLevel : MultiplicativeLevel;
+    case NodeKind::Negate: return UnaryLevel;
+    default: return Atom;
+    }
+}
+
+void Printer::arithmetic(const Node &n)
+{
+    if (const char *function = arithmeticFunction(n)) {
+        put(QLatin1String(function));
+        put('(');
+        expression(n.a);
+        put(QLatin1String(", "));
+        expression(n.b);
+        put(')');
+        return;
+    }
+    static const char *const operators[] = {" + ", " - ", " * ", " / ", " % "};
+    const bool concatenation = n.op == TokenKind::Plus && node(n.a).type == ValueKind::Text;
+    const int level = precedence(n);
+    operand(n.a, level);
+    put(QLatin1String(concatenation ? " || " : operators[int(n.op) - int(TokenKind::Plus)]));
+    operand(n.b, level + 1);
+}
+
+void Printer::inList(const Node &n)
+{
+    bool dateTime = node(n.a).type == ValueKind::DateTime;
+    bool anyText = node(n.a).kind == NodeKind::String;
+    for (int item = n.b; item >= 0; item = node(item).next) {
+        dateTime = dateTime || node(item).type == ValueKind::DateTime;
+        anyText = anyText || node(item).kind == NodeKind::String;
+    }
+    const ValueKind leftType = node(n.a).type;
+    // SQLite takes the collation of an IN list from its left side
+    const bool collate = !dateTime && anyText && !isNumeric(leftType);
+    if (dateTime) {
+        dateTimeValue(n.a);
+    } else {
+        operand(n.a, collate ? int(Atom) : PredicateLevel + 1);
+        if (collate)
+            put(QLatin1String(" COLLATE TSQL"));
+    }
+    put(QLatin1String(n.negated ? " NOT IN (" : " IN ("));
+    for (int item = n.b; item >= 0; item = node(item).next) {
+        if (item != n.b)
+            put(QLatin1String(", "));
+        if (dateTime)
+            dateTimeValue(item);
+        else if (isNumeric(leftType))
+            comparisonOperand(item, leftType);
+        else
+            expression(item);
+    }
+    put(')');
+}
+
+void Printer::between(const Node &n)
+{
+    const ValueKind value = node(n.a).type;
+    const bool dateTime = value == ValueKind::DateTime || node(n.b).type == ValueKind::DateTime
+        || node(n.c).type == ValueKind::DateTime;
+    const ValueKind reference = dateTime ? ValueKind::DateTime : value;
+    comparisonOperand(n.a, dateTime ? ValueKind::DateTime : node(n.b).type);
+    put(QLatin1String(n.negated ? " NOT BETWEEN " : " BETWEEN "));
+    comparisonOperand(n.b, reference);
+    put(QLatin1String(" AND "));
+    comparisonOperand(n.c, reference);
+}
+
+void Printer::caseExpression(const Node &n)
+{
+    put(QLatin1String("CASE"));
+    const ValueKind operandType = n.a >= 0 ? node(n.a).type : ValueKind::Unknown;
+    if (n.a >= 0) {
+        put(' ');
+        expression(n.a);
+    }
+    for (int when = n.b; when >= 0; when = node(when).next) {
+        put(QLatin1String(" WHEN "));
+        if (n.a >= 0)
+            comparisonOperand(node(when).a, operandType);
+        else
+            expression(node(when).a);
+        put(QLatin1String(" THEN "));
+        expression(node(when).b);
+    }
+    if (n.c >= 0) {
+        put(QLatin1String(" ELSE "));
+        expression(n.c);
+    }
+    put(QLatin1String(" END"));
+}
+
+// isnull's result has the type of its first argument; the second converts to it.
+void Printer::isNull(const Node &n)
+{
+    const int first = n.b;
+    const int second = node(first).next;
+    const ValueKind type = node(first).type;
+    put(QLatin1String("ifnull("));
+    expression(first);
+    put(QLatin1String(", "));
+    const Node &fallback = node(second);
+    const bool numberLiteral = fallback.kind == NodeKind::Integer || fallback.kind == NodeKind::Decimal
+        || fallback.kind == NodeKind::Float;
+    if (type == ValueKind::DateTime)
+        dateTimeValue(second);
+    else if (type == ValueKind::Text && numberLiteral)
+        quotedLiteral(m_ast.tokenText(fallback.token).toString());
+    else if (isNumeric(type) && fallback.kind == NodeKind::String)
+        comparisonOperand(second, type);
+    else
+        expression(second);
+    put(')');
+}
+
+void Printer::objectId(int argument)
+{
+    put(QLatin1String("(SELECT id FROM sys_objects WHERE name = "));
+    const Node &n = node(argument);
+    if (n.kind == NodeKind::String) {
+        QString name = stringValue(m_ast.tokenText(n.token));
+        if (name.startsWith(QLatin1String("dbo."), Qt::CaseInsensitive))
+            name.remove(0, 4);
+        quotedLiteral(name);
+    } else {
+        operand(argument, Atom);
+    }
+    put(QLatin1String(" COLLATE NOCASE)"));
+}
+
+void Printer::function(const Node &n)
+{
+    const int first = n.b;
+    const int second = first >= 0 ? node(first).next : -1;
+    auto textCall = [&](const char *name) {
+        put(QLatin1String(name));
+        put('(');
+        textArgument(first);
+        for (int arg = second; arg >= 0; arg = node(arg).next) {
+            put(QLatin1String(", "));
+            if (n.function == Function::Replace)
+                textArgument(arg);
+            else
+                expression(arg);
+        }
+        put(')');
+    };
+    switch (n.function) {
+    case Function::IsNull: isNull(n); return;
+    case Function::Coalesce: call("coalesce", first); return;
+    case Function::GetDate: put(QLatin1String("tsql_getdate()")); return;
+    case Function::IsNumeric: textCall("tsql_isnumeric"); return;
+    case Function::Len: textCall("tsql_len"); return;
+    case Function::Left: textCall("tsql_left"); return;
+    case Function::Right: textCall("tsql_right"); return;
+    case Function::Substring: textCall("tsql_substring"); return;
+    case Function::LTrim: textCall("tsql_ltrim"); return;
+    case Function::RTrim: textCall("tsql_rtrim"); return;
+    case Function::Upper: textCall("tsql_upper"); return;
+    case Function::Lower: textCall("tsql_lower"); return;
+    case Function::Replace: textCall("tsql_replace"); return;
+    case Function::Abs: call("abs", first); return;
+    case Function::Round: call("tsql_round", first); return;
+    case Function::Floor: call("tsql_floor", first); return;
+    case Function::Ceiling: call("tsql_ceiling", first); return;
+    case Function::Year: call("tsql_year", first); return;
+    case Function::Month: call("tsql_month", first); return;
+    case Function::Day: call("tsql_day", first); return;
+    case Function::ObjectId: objectId(first); return;
+    default: Q_UNREACHABLE();
+    }
+}
+
+bool isSupportedStyle(int style, bool fromDateTime)
+{
+    switch (style) {
+    case 0:
+    case 100:
+    case 112:
+    case 120:
+    case 121:
+        return true;
+    case 126:
+        return !fromDateTime;
+    default:
+        return false;
+    }
+}
+
+void Printer::convert(const Node &n)
+{
+    const Node &value = node(n.a);
+    const bool fromDateTime = value.type == ValueKind::DateTime;
+    int style = 0;
+    if (n.c >= 0) {
+        style = m_ast.tokenText(node(n.c).token).toInt();
+        const bool styleMatters = fromDateTime || n.target == ConvertTarget::DateTime;
+        if (styleMatters && !isSupportedStyle(style, fromDateTime))
+            fail(QStringLiteral("Datetime style %1 is not supported by the embedded database.").arg(style));
+    }
+    const auto unsupported = [&](const char *type) {
+        fail(QStringLiteral("Converting a datetime value to %1 is not supported by the embedded database.")
+                 .arg(QLatin1String(type)));
+    };
+    switch (n.target) {
+    case ConvertTarget::Int:
+        if (fromDateTime)
+            unsupported("int");
+        put(QLatin1String("tsql_int("));
+        expression(n.a);
+        put(')');
+        return;
+    case ConvertTarget::Varchar:
+    case ConvertTarget::Char:
+        put(QLatin1String(n.target == ConvertTarget::Char ? "tsql_char(" : "tsql_varchar("));
+        if (fromDateTime) {
+            put(QLatin1String("tsql_dtstr("));
+            expression(n.a);
+            if (style != 0 && style != 100)
+                m_out += QStringLiteral(", %1").arg(style);
+            put(')');
+        } else {
+            expression(n.a);
+        }
+        m_out += QStringLiteral(", %1)").arg(n.length);
+        return;
+    case ConvertTarget::Float:
+    case ConvertTarget::Money:
+        if (fromDateTime)
+            unsupported(n.target == ConvertTarget::Float ? "float" : "money");
+        put(QLatin1String(n.target == ConvertTarget::Float ? "tsql_float(" : "tsql_money("));
+        expression(n.a);
+        put(')');
+        return;
+    case ConvertTarget::Decimal:
+        if (fromDateTime)
+            unsupported("decimal");
+        put(QLatin1String("tsql_decimal("));
+        expression(n.a);
+        m_out += QStringLiteral(", %1)").arg(n.length);
+        return;
+    case ConvertTarget::DateTime:
+        dateTimeValue(n.a);
+        return;
+    }
+}
+
+void Printer::expression(int index)
+{
+    const Node &n = node(index);
+    switch (n.kind) {
+    case NodeKind::Null: put(QLatin1String("NULL")); return;
+    case NodeKind::Integer:
+    case NodeKind::Decimal:
+    case NodeKind::Float: put(m_ast.tokenText(n.token)); return;
+    case NodeKind::String: stringLiteral(n.token); return;
+    case NodeKind::Parameter: put('?'); return;
+    case NodeKind::CurrentTimestamp: put(QLatin1String("tsql_getdate()")); return;
+    case NodeKind::Column:
+        if (n.qualifierToken >= 0) {
+            identifier(n.qualifierToken);
+            put('.');
+        }
+        identifier(n.token);
+        return;
+    case NodeKind::Negate:
+        put('-');
+        operand(n.a, Atom); // "- -1" must not read as a comment
+        return;
+    case NodeKind::Arithmetic: arithmetic(n); return;
+    case NodeKind::Compare: {
+        comparisonOperand(n.a, node(n.b).type);
+        static const char *const operators[] = {" = ", " <> ", " < ", " > ", " <= ", " >= "};
+        put(QLatin1String(operators[int(n.op) - int(TokenKind::Equal)]));
+        comparisonOperand(n.b, node(n.a).type);
+        return;
+    }
+    case NodeKind::And:
+    case NodeKind::Or: {
+        const int level = precedence(n);
+        operand(n.a, level);
+        put(QLatin1String(n.kind == NodeKind::And ? " AND " : " OR "));
+        operand(n.b, level + 1);
+        return;
+    }
+    case NodeKind::Not:
+        put(QLatin1String("NOT "));
+        operand(n.a, NotLevel);
+        return;
+    case NodeKind::IsNull:
+        operand(n.a, PredicateLevel + 1);
+        put(QLatin1String(n.negated ? " IS NOT NULL" : " IS NULL"));
+        return;
+    case NodeKind::InList: inList(n); return;
+    case NodeKind::InSelect:
+        operand(n.a, PredicateLevel + 1);
+        put(QLatin1String(n.negated ? " NOT IN (" : " IN ("));
+        select(n.select);
+        put(')');
+        return;
+    case NodeKind::Like:
+        if (n.negated)
+            put(QLatin1String("NOT "));
+        put(QLatin1String("tsql_like("));
+        textArgument(n.a);
+        put(QLatin1String(", "));
+        textArgument(n.b);
+        if (n.c >= 0) {
+            put(QLatin1String(", "));
+            expression(n.c);
+        }
+        put(')');
+        return;
+    case NodeKind::Between: between(n); return;
+    case NodeKind::Exists:
+        put(QLatin1String("EXISTS ("));
+        select(n.select);
+        put(')');
+        return;
+    case NodeKind::Subquery:
+        put('(');
+        select(n.select);
+        put(')');
+        return;
+    case NodeKind::Case: caseExpression(n); return;
+    case NodeKind::When: Q_UNREACHABLE();
+    case NodeKind::Function: function(n); return;
+    case NodeKind::Aggregate: {
+        static const char *const names[] = {"count(", "sum(", "avg(", "max(", "min("};
+        put(QLatin1String(names[int(n.function) - int(Function::Count)]));
+        if (n.a < 0) {
+            put('*');
+        } else {
+            if (n.negated)
+                put(QLatin1String("DISTINCT "));
+            expression(n.a);
+        }
+        put(')');
+        return;
+    }
+    case NodeKind::DateDiff:
+        put(QLatin1String("tsql_datediff('"));
+        put(QLatin1String(dateDiffUnitName(n.length)));
+        put(QLatin1String("', "));
+        expression(n.a);
+        put(QLatin1String(", "));
+        expression(n.b);
+        put(')');
+        return;
+    case NodeKind::Convert: convert(n); return;
+    }
+}
+
+void Printer::tables(int first)
+{
+    for (int index = first; index >= 0; index = m_ast.tables[index].next) {
+        const TableRef &table = m_ast.tables[index];
+        if (index != first) {
+            static const char *const joins[] = {", ", " JOIN ", " LEFT JOIN ", " RIGHT JOIN ",
+                                                " FULL JOIN ", " CROSS JOIN "};
+            put(QLatin1String(joins[int(table.join)]));
+        }
+        if (table.subquery >= 0) {
+            put('(');
+            select(table.subquery);
+            put(')');
+        } else {
+            identifier(table.nameToken);
+        }
+        if (table.aliasToken >= 0) {
+            put(QLatin1String(" AS "));
+            identifier(table.aliasToken);
+        }
+        if (table.on >= 0) {
+            put(QLatin1String(" ON "));
+            expression(table.on);
+        }
+    }
+}
+
+// dateTimeItems: bit i set when item i is stored into a DATETIME column.
+void Printer::select(int index, quint64 dateTimeItems)
+{
+    const Select &s = m_ast.selects[index];
+    put(QLatin1String(s.distinct ? "SELECT DISTINCT " : "SELECT "));
+    int position = 0;
+    for (int i = s.firstItem; i >= 0; i = m_ast.items[i].next, ++position) {
+        const SelectItem &item = m_ast.items[i];
+        if (i != s.firstItem)
+            put(QLatin1String(", "));
+        if (item.expression < 0) {
+            if (item.starQualifierToken >= 0) {
+                identifier(item.starQualifierToken);
+                put('.');
+            }
+            put('*');
+            continue;
+        }
+        if (position < 64 && (dateTimeItems >> position & 1))
+            dateTimeValue(item.expression);
+        else
+            expression(item.expression);
+        if (item.aliasToken >= 0) {
+            put(QLatin1String(" AS "));
+            alias(item.aliasToken);
+        }
+    }
+    if (s.firstTable >= 0) {
+        put(QLatin1String(" FROM "));
+        tables(s.firstTable);
+    }
+    if (s.where >= 0) {
+        put(QLatin1String(" WHERE "));
+        expression(s.where);
+    }
+    if (s.firstGroup >= 0) {
+        put(QLatin1String(" GROUP BY "));
+        for (int g = s.firstGroup; g >= 0; g = node(g).next) {
+            if (g != s.firstGroup)
+                put(QLatin1String(", "));
+            collatedKey(g);
+        }
+    }
+    if (s.having >= 0) {
+        put(QLatin1String(" HAVING "));
+        expression(s.having);
+    }
+    if (s.firstOrder >= 0) {
+        put(QLatin1String(" ORDER BY "));
+        for (int o = s.firstOrder; o >= 0; o = m_ast.orders[o].next) {
+            if (o != s.firstOrder)
+                put(QLatin1String(", "));
+            collatedKey(m_ast.orders[o].expression);
+            if (m_ast.orders[o].descending)
+                put(QLatin1String(" DESC"));
+        }
+    }
+    if (s.topToken >= 0) {
+        put(QLatin1String(" LIMIT "));
+        put(m_ast.tokenText(s.topToken));
+    }
+}
+
+void Printer::statement()
+{
+    const Statement &st = m_ast.statement;
+    switch (st.kind) {
+    case StatementKind::Select:
+        select(st.select);
+        return;
+    case StatementKind::Insert: {
+        put(QLatin1String("INSERT INTO "));
+        identifier(st.tableToken);
+        quint64 dateTimeColumns = 0;
+        if (st.columnCount > 0) {
+            put(QLatin1String(" ("));
+            for (int i = 0; i < st.columnCount; ++i) {
+                const int token = m_ast.insertColumns[st.firstColumn + i];
+                if (i > 0)
+                    put(QLatin1String(", "));
+                identifier(token);
+                if (i < 64 && namesDateTimeColumn(m_ast, m_catalog, token))
+                    dateTimeColumns |= quint64(1) << i;
+            }
+            put(')');
+        }
+        if (st.select >= 0) {
+            put(' ');
+            select(st.select, dateTimeColumns);
+            return;
+        }
+        put(QLatin1String(" VALUES "));
+        for (int r = 0; r < st.rowCount; ++r) {
+            const int first = m_ast.rows[st.firstRow + r];
+            put(QLatin1String(r > 0 ? ", (" : "("));
+            int position = 0;
+            for (int value = first; value >= 0; value = node(value).next, ++position) {
+                if (value != first)
+                    put(QLatin1String(", "));
+                if (position < 64 && (dateTimeColumns >> position & 1))
+                    dateTimeValue(value);
+                else
+                    expression(value);
+            }
+            put(')');
+        }
+        return;
+    }
+    case StatementKind::Update:
+        put(QLatin1String("UPDATE "));
+        identifier(st.tableToken);
+        put(QLatin1String(" SET "));
+        for (int a = st.firstAssignment; a >= 0; a = m_ast.assignments[a].next) {
+            const Assignment &assignment = m_ast.assignments[a];
+            if (a != st.firstAssignment)
+                put(QLatin1String(", "));
+            identifier(assignment.columnToken);
+            put(QLatin1String(" = "));
+            if (namesDateTimeColumn(m_ast, m_catalog, assignment.columnToken))
+                dateTimeValue(assignment.value);
+            else
+                expression(assignment.value);
+        }
+        break;
+    case StatementKind::Delete:
+        put(QLatin1String("DELETE FROM "));
+        identifier(st.tableToken);
+        break;
+    }
+    if (st.where >= 0) {
+        put(QLatin1String(" WHERE "));
+        expression(st.where);
+    }
+}
+
+} // namespace
+
+Translation translate(const QString &statement, const Catalog &catalog)
+{
+    thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
+    parse(statement, catalog, ast);
+    Translation result;
+    result.sql.reserve(statement.size() + statement.size() / 2 + 32);
+    Printer(ast, catalog, result.sql).statement();
+    if (ast.statement.kind == StatementKind::Select) {
+        const Select &select = ast.selects[ast.statement.select];
+        if (!select.hasStar) {
+            for (int i = select.firstItem; i >= 0; i = ast.items[i].next)
+                result.resultKinds.append(ast.nodes[ast.items[i].expression].type);
+        }
+    }
+    return result;
+}
+
+} // namespace kadu2217::tsql
