@@ -12,13 +12,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lpcbench"));
     const QStringList args = app.arguments();
+    // lpcbench [COSTINGS] [FOLDER]: generated files are kept in FOLDER and reused by later runs.
     const int size = args.size() > 1 ? args[1].toInt() : 100000;
+    QTemporaryDir temporary;
+    const QString folder = args.size() > 2 ? args[2] : temporary.path();
 
-    QTemporaryDir dir;
     bench::Report report;
-    bench::registerOpen(dir.path(), size, report);
-    bench::pendingListOpen(dir.path(), report);
-    bench::itemGridFill(dir.path(), report);
+    bench::registerOpen(folder, size, report);
+    bench::pendingListOpen(folder, report);
+    bench::itemGridFill(folder, report);
     report.print();
     return report.allMet() ? 0 : 1;
 }

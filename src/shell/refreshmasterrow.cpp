@@ -1,0 +1,46 @@
+#include "shell/refreshmasterrow.h"
+
+#include "controls/flexgrid.h"
+#include "db/recordset.h"
+#include "db/values.h"
+#include "register/frmmaster.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+
+namespace kadu2217 {
+
+void RefreshMasterRow(const QString &strCondition, qint32 lngCostingId)
+{
+    FlexGrid &grid = *frmMaster().FlexMaster();
+    const int columns = grid.cols();
+    const QString &masterSql = moduleState().GStrMasterSql;
+    const int orderBy = int(masterSql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive));
+    QString sql = orderBy < 0 ? masterSql : masterSql.left(orderBy);
+    sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    sql += strCondition;
+
+    Recordset rs;
+    rs.open(sql, session().adocon, CursorType::Keyset, LockType::ReadOnly);
+    if (rs.eof())
+        return;
+    const bool replace = moduleState().GStrMasterNewEditFlag == QLatin1String("E");
+    if (!replace && grid.rows() == 2 && grid.textMatrix(1, 0).isEmpty()) {
+        for (int c = 0; c < columns; ++c)
+            grid.setTextMatrix(1, c, value::displayText(rs.value(c)));
+    } else if (!replace) {
+        QStringList texts{QString::number(lngCostingId)};
+        for (int c = 1; c < columns; ++c)
+            texts.append(value::displayText(rs.value(c)));
+        grid.addItem(texts.join(QLatin1Char('\t')));
+        const int last = grid.rows() - 1;
+        grid.setRow(last);
+        grid.setTopRow(last);
+        grid.selectRow(last);
+    } else {
+        for (int c = 1; c < columns; ++c)
+            grid.setTextMatrix(grid.row(), c, value::displayText(rs.value(c)));
+    }
+    rs.close();
+}
+
+} // namespace kadu2217

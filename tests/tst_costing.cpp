@@ -1,0 +1,307 @@
+#include "controls/flexgrid.h"
+#include "entry/costingnumber.h"
+#include "entry/itemcost.h"
+#include "guisupport.h"
+#include "register/frmmaster.h"
+#include "services/defaults.h"
+#include "shell/refreshmasterrow.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+#include "testsupport.h"
+
+#include <QtTest>
+
+using namespace kadu2217;
+using namespace kadu2217::testsupport;
+
+namespace {
+
+qint32 errorNumberOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+ConnectionPtr numberingDatabase()
+{
+    auto c = openNewDatabase();
+    c->execute(QStringLiteral("insert into aFinancialYear (FinancialId, CurFinancialYear) values (1, 0)"));
+    c->execute(QStringLiteral("insert into aFinancialYear (FinancialId, CurFinancialYear) values (2, 1)"));
+    return c;
+}
+
+void addPrefix(const ConnectionPtr &c, const QString &prefix, int department, int year = 2, const QVariant &shop = QVariant())
+{
+    c->execute(QStringLiteral("insert into aPrefix (Prefix, departmentID, FinancialId, InterfaceID, ShopId) values (?, ?, ?, 2011, ?)"),
+               {prefix, department, year, shop});
+}
+
+void addNumbers(const ConnectionPtr &c, const QStringList &numbers, int department = 1)
+{
+    for (const QString &number : numbers) {
+        const int id = queryValue(c, QStringLiteral("select isnull(max(lpchcostingid),0)+1 from loaLocalPurchaseCostingHeader")).toInt();
+        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchDepartmentid, "
+                                  "lpchbillid, lpchshopid, lpchcancelled) values (?, ?, ?, ?, 1, ?)"),
+                   {id, number, department, id, id == 2 ? 1 : 0});
+    }
+}
+
+// Item 1: 30 in godowns, 20 in shops, 10 on the uncosted bill 5 being costed; rate 10.
+ConnectionPtr itemCostDatabase()
+{
+    auto c = openNewDatabase();
+    c->execute(QStringLiteral("insert into aItem (itemid, itemcode, itemrate) values (1, 'I1', 10), (2, 'I2', 4)"));
+    c->execute(QStringLiteral("insert into losGodownStock (GodownId, ItemId, Stock) values (1, 1, 12), (2, 1, 18)"));
+    c->execute(QStringLiteral("insert into losShopStock (ShopId, ItemId, Stock) values (1, 1, 20)"));
+    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphcosted, lphcancelled) values (5, 1, 0, 0)"));
+    c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity) values (5, 1, 1, 10)"));
+    c->execute(QStringLiteral("insert into losShopItemShipmentDetail (ShopId, itemid, pricechanged) values (1, 1, 0), (2, 1, 0), (1, 2, 0)"));
+    return c;
+}
+
+} // namespace
+
+class TestCosting : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { resetModule(); }
+
+    void costingNumbers_data()
+    {
+        QTest::addColumn<QStringList>("prefixes"); // "prefix@department[@year][@shop]"
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<int>("sessionDepartment");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("no prefix row") << QStringList() << QStringList{"7", "LPC-9"} << 1 << "8";
+        QTest::newRow("prefix without numbers") << QStringList{"LPC-@1"} << QStringList() << 1 << "LPC-1";
+        QTest::newRow("numeric order") << QStringList{"A@1"} << QStringList{"A9", "A10"} << 1 << "A11";
+        QTest::newRow("non-numeric remainder ignored") << QStringList{"LPC-@1"} << QStringList{"LPC-3", "LPC-7A", "LPC-"} << 1 << "LPC-4";
+        QTest::newRow("other year and shop prefixes ignored") << QStringList{"OLD-@1@1", "SH-@1@2@4", "LPC-@1"}
+                                                              << QStringList{"LPC-2"} << 1 << "LPC-3";
+        QTest::newRow("cancelled keep their numbers") << QStringList{"LPC-@1"} << QStringList{"LPC-1", "LPC-2"} << 1 << "LPC-3";
+        QTest::newRow("past 32767") << QStringList{"LPC-@1"} << QStringList{"LPC-32767"} << 1 << "LPC-32768";
+        QTest::newRow("apostrophe in prefix") << QStringList{"O'B-@1"} << QStringList{"O'B-4"} << 1 << "O'B-5";
+    }
+    void costingNumbers()
+    {
+        QFETCH(QStringList, prefixes);
+        QFETCH(QStringList, existing);
+        QFETCH(int, sessionDepartment);
+        QFETCH(QString, next);
+        auto c = numberingDatabase();
+        for (const QString &p : prefixes) {
+            const QStringList parts = p.split(QLatin1Char('@'));
+            addPrefix(c, parts[0], parts[1].toInt(), parts.value(2, QStringLiteral("2")).toInt(),
+                      parts.size() > 3 ? QVariant(parts[3].toInt()) : QVariant());
+        }
+        addNumbers(c, existing);
+        QCOMPARE(GenerateCostingNo(c, 1, qint16(sessionDepartment)), next);
+    }
+
+    void numberingAcrossDepartments()
+    {
+        auto c = numberingDatabase();
+        addPrefix(c, QStringLiteral("LPC-"), 1);
+        addNumbers(c, {QStringLiteral("LPC-4")}, 1);
+        addNumbers(c, {QStringLiteral("LPC-9")}, 2);
+        QCOMPARE(GenerateCostingNo(c, 1, 1), QStringLiteral("LPC-5"));
+        QCOMPARE(GenerateCostingNo(c, 1, 0), QStringLiteral("LPC-10"));
+    }
+
+    void billAlreadyCosted_data()
+    {
+        QTest::addColumn<QVariant>("cancelled");
+        QTest::addColumn<int>("shop");
+        QTest::addColumn<int>("costingId");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("another live costing") << QVariant(0) << 1 << 99 << true;
+        QTest::newRow("cancelled one") << QVariant(1) << 1 << 99 << false;
+        QTest::newRow("cancelled flag NULL") << QVariant() << 1 << 99 << false;
+        QTest::newRow("other shop") << QVariant(0) << 2 << 99 << false;
+        QTest::newRow("the costing itself") << QVariant(0) << 1 << 1 << false;
+    }
+    void billAlreadyCosted()
+    {
+        QFETCH(QVariant, cancelled);
+        QFETCH(int, shop);
+        QFETCH(int, costingId);
+        QFETCH(bool, found);
+        auto c = openNewDatabase();
+        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchbillid, lpchshopid, "
+                                  "lpchcancelled) values (1, 'LPC-1', 7, ?, ?)"),
+                   {shop, cancelled});
+        QString number = QStringLiteral("stale");
+        QCOMPARE(fnBillAlreadyCosted(c, 7, costingId, 1, number), found);
+        QCOMPARE(number, found ? QStringLiteral("LPC-1") : QString());
+    }
+
+    void weightedAverage_data()
+    {
+        QTest::addColumn<double>("oldStock");
+        QTest::addColumn<double>("oldCost");
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<double>("costed");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("worked example") << 40.0 << 10.0 << 10.0 << 12.5 << 10.5;
+        QTest::newRow("no old stock") << 0.0 << 10.0 << 10.0 << 12.5 << 12.5;
+        QTest::newRow("negative old stock") << -3.0 << 10.0 << 10.0 << 12.5 << 12.5;
+        QTest::newRow("unchanged price") << 40.0 << 10.0 << 10.0 << 10.0 << 10.0;
+    }
+    void weightedAverage()
+    {
+        QFETCH(double, oldStock);
+        QFETCH(double, oldCost);
+        QFETCH(double, quantity);
+        QFETCH(double, costed);
+        QFETCH(double, expected);
+        QCOMPARE(weightedAverageCost(oldStock, oldCost, quantity, costed), expected);
+    }
+
+    void negativeQuantityCancellingTheStockIsADivisionByZero()
+    {
+        QCOMPARE(errorNumberOf([] { weightedAverageCost(5.0, 10.0, -5.0, 12.5); }), errnum::DivisionByZero);
+    }
+
+    void itemCostLooksUpStockInBothModes_data()
+    {
+        QTest::addColumn<bool>("newMode");
+        QTest::addColumn<bool>("billCosted");
+        QTest::newRow("new costing") << true << false;
+        QTest::newRow("edit after the first save") << false << true;
+    }
+    void itemCostLooksUpStockInBothModes()
+    {
+        QFETCH(bool, newMode);
+        QFETCH(bool, billCosted);
+        auto c = itemCostDatabase();
+        c->execute(QStringLiteral("update losLocalPurchaseHeader set lphcosted=?"), {billCosted ? 1 : 0});
+        DefaultDatabase lookups;
+        lookups.adocon = c;
+        const ItemCost cost = computeItemCost(lookups, 1, 10, 12.5, newMode);
+        QCOMPARE(cost.oldCost, 10.0);
+        QCOMPARE(cost.newCost, 10.5);
+    }
+
+    void itemWithoutStockRowsTakesTheCostedPrice()
+    {
+        auto c = itemCostDatabase();
+        DefaultDatabase lookups;
+        lookups.adocon = c;
+        const ItemCost cost = computeItemCost(lookups, 2, 3, 7.25, true);
+        QCOMPARE(cost.oldCost, 4.0);
+        QCOMPARE(cost.newCost, 7.25);
+    }
+
+    void costFixUpdatesMasterAndFlagsOnlyOnChange_data()
+    {
+        QTest::addColumn<double>("newCost");
+        QTest::addColumn<int>("flagged");
+        QTest::newRow("changed") << 10.123456789012345 << 2;
+        QTest::newRow("unchanged") << 10.0 << 0;
+    }
+    void costFixUpdatesMasterAndFlagsOnlyOnChange()
+    {
+        QFETCH(double, newCost);
+        QFETCH(int, flagged);
+        QLocale::setDefault(QLocale(QLocale::German));
+        auto c = itemCostDatabase();
+        fixItemCost(*c, 1, {10.0, newCost});
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(queryValue(c, QStringLiteral("select itemrate from aItem where itemid=1")).toDouble(), newCost);
+        QCOMPARE(queryValue(c, QStringLiteral("select count(*) from losShopItemShipmentDetail where pricechanged=1")).toInt(), flagged);
+    }
+
+    void registerRefresh_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("emptyRegister");
+        QTest::addColumn<QString>("costingDate");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("lastNumber");
+        QTest::newRow("placeholder row filled") << "N" << true << "20120310" << 2 << "LPC-9";
+        QTest::newRow("appended at the end") << "N" << false << "20120310" << 4 << "LPC-9";
+        QTest::newRow("outside the date window") << "N" << false << "20120101" << 3 << "LPC-2";
+        QTest::newRow("edited row replaced in place") << "E" << false << "20120310" << 3 << "LPC-2";
+    }
+    void registerRefresh()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, emptyRegister);
+        QFETCH(QString, costingDate);
+        QFETCH(int, rows);
+        QFETCH(QString, lastNumber);
+        recordErrors();
+        auto c = openNewDatabase();
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, Alias) values (1, 30, 0)"));
+        c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
+        auto addCosting = [&](int id, const QString &date, int cancelled) {
+            c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo) values (?, 1, ?)"),
+                       {id, QStringLiteral("B%1").arg(id)});
+            c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
+                                      "lpchbillid, lpchcancelled, lpchCostingDone) values (?, ?, ?, 1, ?, ?, 0)"),
+                       {id, QStringLiteral("LPC-%1").arg(id), date, id, cancelled});
+        };
+        if (!emptyRegister) {
+            addCosting(1, QStringLiteral("20120301"), 0);
+            addCosting(2, QStringLiteral("20120302"), 0);
+        }
+        startSession(c, 1, 0, QDateTime(QDate(2012, 3, 15), QTime(10, 0)));
+        FrmMaster &w = frmMaster();
+        w.Form_Load();
+        w.show();
+        if (!emptyRegister)
+            w.FlexMaster()->setRow(1);
+        if (mode == QLatin1String("E")) {
+            c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchcancelled=1 where lpchcostingid=1"));
+        } else {
+            addCosting(9, costingDate, 0);
+        }
+        moduleState().GStrMasterNewEditFlag = mode;
+        const int id = mode == QLatin1String("E") ? 1 : 9;
+        RefreshMasterRow(QStringLiteral("lpchcostingid=%1").arg(id), mode == QLatin1String("E") ? 0 : id);
+        const FlexGrid *grid = w.FlexMaster();
+        QCOMPARE(grid->rows(), rows);
+        QCOMPARE(grid->textMatrix(grid->rows() - 1, 1), lastNumber);
+        if (mode == QLatin1String("E")) {
+            QCOMPARE(grid->row(), 1);
+            QCOMPARE(grid->textMatrix(1, 0), QStringLiteral("1"));
+            QCOMPARE(grid->textMatrix(1, 6), QStringLiteral("Yes"));
+        } else if (rows > 3 || emptyRegister) {
+            QCOMPARE(grid->textMatrix(grid->rows() - 1, 0), QStringLiteral("9"));
+            QCOMPARE(grid->row(), grid->rows() - 1);
+        }
+    }
+
+    void sortedRegisterStillAppendsAtTheEnd()
+    {
+        recordErrors();
+        auto c = openNewDatabase();
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, Alias) values (1, 30, 0)"));
+        c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
+        for (int id : {1, 2, 3}) {
+            c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID) values (?, 1)"), {id});
+            c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
+                                      "lpchbillid) values (?, ?, '20120310', 1, ?)"),
+                       {id, QStringLiteral("N%1").arg(id), id});
+        }
+        startSession(c, 1, 0, QDateTime(QDate(2012, 3, 15), QTime(10, 0)));
+        FlexGrid &grid = *frmMaster().FlexMaster();
+        frmMaster().Form_Load();
+        grid.setRow(1);
+        grid.setCol(0);
+        grid.sort(FlexSort::GenericDescending);
+        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+        RefreshMasterRow(QStringLiteral("lpchcostingid=2"), 2);
+        QCOMPARE(grid.rows(), 5);
+        QCOMPARE(grid.textMatrix(1, 0), QStringLiteral("3"));
+        QCOMPARE(grid.textMatrix(4, 0), QStringLiteral("2"));
+    }
+};
+
+QTEST_MAIN(TestCosting)
+#include "tst_costing.moc"
