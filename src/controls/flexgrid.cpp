@@ -114,7 +114,7 @@ public:
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : m_rows - m_fixedRows;
+        return parent.isValid() ? 0 : m_publishedRows - m_fixedRows;
     }
 
     int columnCount(const QModelIndex &parent = QModelIndex()) const override
@@ -214,17 +214,34 @@ public:
     {
         if (rows == m_rows)
             return;
+        if (rows > m_rows && m_quiet) {
+            // Views learn of rows added during a bulk fill once, when it ends.
+            m_rows = rows;
+            resizeStorage();
+            return;
+        }
+        publishRows();
         const bool growing = rows > m_rows;
         if (growing)
             beginInsertRows(QModelIndex(), m_rows - m_fixedRows, rows - m_fixedRows - 1);
         else
             beginRemoveRows(QModelIndex(), rows - m_fixedRows, m_rows - m_fixedRows - 1);
         m_rows = rows;
+        m_publishedRows = rows;
         resizeStorage();
         if (growing)
             endInsertRows();
         else
             endRemoveRows();
+    }
+
+    void publishRows()
+    {
+        if (m_publishedRows >= m_rows)
+            return;
+        beginInsertRows(QModelIndex(), m_publishedRows - m_fixedRows, m_rows - m_fixedRows - 1);
+        m_publishedRows = m_rows;
+        endInsertRows();
     }
 
     void setCols(int cols)
@@ -251,14 +268,17 @@ public:
     {
         beginResetModel();
         m_fixedRows = fixedRows;
+        m_publishedRows = m_rows;
         endResetModel();
     }
 
     void appendRow(const QString &tabSeparatedTexts)
     {
+        publishRows();
         const int row = m_rows;
         beginInsertRows(QModelIndex(), row - m_fixedRows, row - m_fixedRows);
         ++m_rows;
+        m_publishedRows = m_rows;
         resizeStorage();
         int col = 0;
         for (const QStringView part : QStringView(tabSeparatedTexts).split(u'\t')) {
@@ -283,8 +303,10 @@ public:
     void setQuiet(bool quiet)
     {
         m_quiet = quiet;
-        if (!quiet)
+        if (!quiet) {
+            publishRows();
             announceAllCells();
+        }
     }
 
     void sortRows(int firstRow, int lastRow, int firstKey, int lastKey, int mode)
@@ -450,6 +472,7 @@ private:
     int m_cols = 2;
     int m_fixedRows = 1;
     bool m_quiet = false;
+    int m_publishedRows = 2; // rows the views know of; behind m_rows only during a bulk fill
     std::vector<QString> m_cells;
     std::vector<VbColor> m_colors;
     std::vector<int> m_alignments;

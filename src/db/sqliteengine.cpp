@@ -9,6 +9,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace kadu2217::detail {
@@ -79,6 +80,11 @@ private:
     int m_columnCount;
     QStringList m_names;
     QVector<bool> m_isDateTime;
+    struct LastDateTime {
+        QByteArray text;
+        QVariant value;
+    };
+    mutable QVector<LastDateTime> m_lastDateTime;
     bool m_done = false;
 };
 
@@ -353,6 +359,7 @@ SqliteCursor::SqliteCursor(SqliteEngine *engine, sqlite3_stmt *stmt, QVector<tsq
 {
     m_names.reserve(m_columnCount);
     m_isDateTime.resize(m_columnCount);
+    m_lastDateTime.resize(m_columnCount);
     for (int i = 0; i < m_columnCount; ++i) {
         m_names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
         int length;
@@ -395,13 +402,20 @@ QVariant SqliteCursor::value(int column) const
     default:
         break;
     }
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column)),
-                                           sqlite3_column_bytes(m_stmt, column));
+    const char *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
     if (m_isDateTime[column]) {
-        if (const auto dt = sqldt::parse(text))
-            return *dt;
+        // Rows repeat the same datetime often (a costing date); making a QDateTime is not cheap.
+        LastDateTime &last = m_lastDateTime[column];
+        if (last.text.size() == size && memcmp(last.text.constData(), bytes, std::size_t(size)) == 0)
+            return last.value;
+        last.text = QByteArray(bytes, size);
+        const QString text = QString::fromUtf8(bytes, size);
+        const auto dt = sqldt::parse(text);
+        last.value = dt ? QVariant(*dt) : QVariant(text);
+        return last.value;
     }
-    return text;
+    return QString::fromUtf8(bytes, size);
 }
 
 } // namespace

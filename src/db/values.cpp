@@ -287,11 +287,27 @@ QString formatUpTo3(double v, const QLocale &locale)
 
 QString shortDate(const QDate &d, const QLocale &locale)
 {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    // A two-digit year cannot be read back unambiguously; show all four.
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return locale.toString(d, format);
+    // Grids show the same date on many rows; formatting it is the expensive part.
+    struct LastDate {
+        QLocale locale;
+        QString format;
+        QDate date;
+        QString text;
+    };
+    thread_local LastDate last{QLocale::c(), QString(), QDate(), QString()};
+    if (last.format.isEmpty() || last.locale != locale) {
+        last.locale = locale;
+        last.format = locale.dateFormat(QLocale::ShortFormat);
+        // A two-digit year cannot be read back unambiguously; show all four.
+        if (!last.format.contains(QLatin1String("yyyy")))
+            last.format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        last.date = QDate();
+    }
+    if (d != last.date || !d.isValid()) {
+        last.date = d;
+        last.text = locale.toString(d, last.format);
+    }
+    return last.text;
 }
 
 } // namespace kadu2217::value
