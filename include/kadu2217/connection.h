@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace kadu2217 {
@@ -49,6 +50,16 @@ public:
     // Runs a script in the engine's own SQL (schema creation and upgrades of the embedded file).
     void executeNativeScript(const QString &script);
 
+    // Sees every statement text before it runs (texts, recordset queries and writes): a
+    // trace for benchmarks, and a way for tests to make the n-th statement fail by throwing.
+    using StatementObserver = std::function<void(const QString &sql, const QVariantList &params)>;
+    void setStatementObserver(StatementObserver observer) { m_observer = std::move(observer); }
+    void observeStatement(const QString &sql, const QVariantList &params) const
+    {
+        if (m_observer)
+            m_observer(sql, params);
+    }
+
     detail::Engine &engine() const;
 
 private:
@@ -56,6 +67,7 @@ private:
     QString m_connectionString;
     int m_commandTimeout = 30;
     bool m_inTransaction = false;
+    StatementObserver m_observer;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

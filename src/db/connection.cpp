@@ -93,7 +93,9 @@ Dialect Connection::dialect() const
 
 qint64 Connection::execute(const QString &sql, const QVariantList &params)
 {
-    return engine().execute(sql, params);
+    detail::Engine &e = engine();
+    observeStatement(sql, params);
+    return e.execute(sql, params);
 }
 
 void Connection::beginTrans()

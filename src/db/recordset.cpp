@@ -129,7 +129,9 @@ void Recordset::open(const QString &sql, const ConnectionPtr &connection, Cursor
     if (!connection)
         fail(errnum::NotConnected, QStringLiteral("The connection cannot be used to perform this operation. "
                                                   "It is either closed or invalid in this context."));
-    m_cursor = connection->engine().query(sql, params);
+    detail::Engine &engine = connection->engine();
+    connection->observeStatement(sql, params);
+    m_cursor = engine.query(sql, params);
     m_connection = connection;
     m_cursorType = cursor;
     m_lockType = lock;
@@ -384,9 +386,10 @@ void Recordset::update()
         QStringList marks;
         for (int i = 0; i < columns.size(); ++i)
             marks.append(QStringLiteral("?"));
-        m_connection->engine().executeGenerated(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                    .arg(m_table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                                                params);
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(m_table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        m_connection->observeStatement(insert, params);
+        m_connection->engine().executeGenerated(insert, params);
         m_editMode = EditMode::None;
         m_onAddedRow = true;
         return;
@@ -410,9 +413,10 @@ void Recordset::update()
         keys.append(keyName + QStringLiteral("=?"));
         params.append(original[field]);
     }
-    const qint64 changed = m_connection->engine().executeGenerated(
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QLatin1Char(',')), keys.join(QStringLiteral(" AND "))),
-        params);
+    const QString change =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QLatin1Char(',')), keys.join(QStringLiteral(" AND ")));
+    m_connection->observeStatement(change, params);
+    const qint64 changed = m_connection->engine().executeGenerated(change, params);
     if (changed == 0)
         fail(errnum::RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have been "
                                                    "changed since it was last read."));

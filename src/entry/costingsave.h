@@ -1,0 +1,58 @@
+#pragma once
+
+#include <kadu2217/connection.h>
+#include <kadu2217/services.h>
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+class QWidget;
+
+namespace kadu2217 {
+
+// One item row of the entry window's grid, as its texts stand.
+struct CostingLine {
+    QString itemId;
+    QString quantity;
+    QString costedPrice;
+    QString billUnitPrice;
+};
+
+// What the entry window holds when the user presses OK.
+struct CostingToSave {
+    bool newMode = true;
+    qint32 departmentId = 0;
+    qint32 shopId = 0;
+    qint32 billId = 0;
+    QString purchaseNo;
+    QString remarks;
+    QDate costingDate;
+    bool costFix = false;
+    // The register's column-0 text of the costing being edited.
+    QString editedCostingId;
+    QVector<CostingLine> lines;
+};
+
+// The first input that stops a save, with the control the focus goes to; empty when the
+// inputs are complete.
+struct CostingCheck {
+    QString message;
+    QString focusControl;
+    bool passed() const { return message.isEmpty(); }
+};
+CostingCheck checkCosting(const CostingToSave &costing, int shopIndex, int billIndex, int departmentIndex);
+
+struct SaveOutcome {
+    bool saved = false;
+    QString duplicateCostingNo; // set when another costing covers the bill and nothing was kept
+};
+
+// Stores the costing in one transaction on the connection: header, detail rows with the items'
+// new costs (and, with Cost Fix, the item master and shipment lines), the bill marked costed,
+// the duplicate check and the audit record. `costingId` receives the costing's id. Any failure
+// rolls everything back and propagates.
+SaveOutcome saveCosting(const ConnectionPtr &connection, clsDatabase &lookups, clsAuditTrail &audit, QWidget *window,
+                        const CostingToSave &costing, qint32 &costingId);
+
+} // namespace kadu2217

@@ -1,0 +1,375 @@
+#include "db/recordset.h"
+#include "db/values.h"
+#include "entry/costingsave.h"
+#include "guisupport.h"
+#include "services/defaults.h"
+#include "shell/session.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSet>
+#include <QtTest>
+
+using namespace kadu2217;
+using namespace kadu2217::testsupport;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 1), QTime(12, 0));
+
+struct Bill {
+    qint32 billId = 0;
+    qint32 shopId = 0;
+    qint32 departmentId = 0;
+};
+
+QVector<Bill> waitingBills(const ConnectionPtr &c)
+{
+    QVector<Bill> bills;
+    for (const QVariantList &row : queryRows(c, QStringLiteral("select lphBillID, lphShopID, lphDepartmentID from losLocalPurchaseHeader "
+                                                               "where lphcosted=0 and lphcancelled=0 and lphConfirmed=1 order by lphBillID")))
+        bills.append({row[0].toInt(), row[1].toInt(), row[2].toInt()});
+    return bills;
+}
+
+// The costing the entry window would hold for the bill, prices at a rate of 1.
+CostingToSave costingOf(const ConnectionPtr &c, const Bill &bill, bool costFix)
+{
+    CostingToSave costing;
+    costing.departmentId = bill.departmentId;
+    costing.shopId = bill.shopId;
+    costing.billId = bill.billId;
+    costing.purchaseNo = QStringLiteral("P-%1").arg(bill.billId);
+    costing.remarks = QStringLiteral("  checked against the vendor's copy");
+    costing.costingDate = QDate(2026, 12, 1);
+    costing.costFix = costFix;
+    for (const QVariantList &row : queryRows(c, QStringLiteral("select lpditemid, lpditemquantity, lpditemunitprice from "
+                                                               "losLocalPurchaseDetail where lpdbillid=? and lpdShopId=? order by rowguid"),
+                                             {bill.billId, bill.shopId})) {
+        const double price = row[2].toDouble() / row[1].toDouble();
+        costing.lines.append({row[0].toString(), value::formatFixed3(row[1].toDouble()), value::formatUpTo3(price),
+                              value::formatUpTo3(price)});
+    }
+    return costing;
+}
+
+void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode = QStringLiteral("N"))
+{
+    startSession(c, 1, department, kNow);
+    moduleState().GStrMasterNewEditFlag = mode;
+    moduleState().GStrUserName = QStringLiteral("ADMIN");
+    moduleState().GObjAuditTrail = std::make_shared<DefaultAuditTrail>();
+    moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kNow);
+}
+
+SaveOutcome save(const ConnectionPtr &c, const CostingToSave &costing, qint32 &costingId)
+{
+    DefaultDatabase lookups;
+    lookups.adocon = c;
+    return saveCosting(c, lookups, *moduleState().GObjAuditTrail, nullptr, costing, costingId);
+}
+
+// Every row of every table, to tell whether anything changed.
+QString contents(const ConnectionPtr &c)
+{
+    QString all;
+    for (const QVariantList &table : queryRows(c, QStringLiteral("select name from sqlite_master where type='table' order by name"))) {
+        const QString name = table[0].toString();
+        for (const QVariantList &row : queryRows(c, QStringLiteral("select * from ") + name)) {
+            QStringList cells;
+            for (const QVariant &v : row)
+                cells.append(value::displayText(v));
+            all += name + QLatin1Char('|') + cells.join(QLatin1Char('|')) + QLatin1Char('\n');
+        }
+    }
+    return all;
+}
+
+int runConcurrentSaver(const QString &file, int parity)
+{
+    auto c = openDatabase(file);
+    startSaving(c, 0);
+    int saved = 0;
+    for (const Bill &bill : waitingBills(c)) {
+        if (bill.billId % 2 != parity || saved == 15)
+            continue;
+        qint32 id = 0;
+        if (save(c, costingOf(c, bill, true), id).saved)
+            ++saved;
+    }
+    return saved == 15 ? 0 : 1;
+}
+
+} // namespace
+
+class TestSave : public QObject {
+    Q_OBJECT
+
+private:
+    ConnectionPtr demo()
+    {
+        DemoOptions options;
+        options.now = kNow;
+        return openNewDatabase(true, options);
+    }
+
+private slots:
+    void init() { answerMessages(); }
+    void cleanup() { resetModule(); }
+
+    void checksStopInOrder_data()
+    {
+        QTest::addColumn<int>("emptyRow");
+        QTest::addColumn<int>("shop");
+        QTest::addColumn<int>("department");
+        QTest::addColumn<QString>("remarks");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("row 2 of 5 empty, nothing else checked") << 1 << -1 << -1 << "" << "Enter cost price for all items" << "mfgSplitDetails";
+        QTest::newRow("no shop") << -1 << -1 << 0 << "x" << "Select the Shop" << "cboShop";
+        QTest::newRow("no department") << -1 << 0 << -1 << "x" << "Select Department" << "cboDepartmentName";
+        QTest::newRow("remarks of blanks") << -1 << 0 << 0 << "   " << "Enter remarks" << "txtremarks";
+        QTest::newRow("leading blanks are remarks") << -1 << 0 << 0 << "  ok" << "" << "";
+    }
+    void checksStopInOrder()
+    {
+        QFETCH(int, emptyRow);
+        QFETCH(int, shop);
+        QFETCH(int, department);
+        QFETCH(QString, remarks);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        CostingToSave costing;
+        costing.remarks = remarks;
+        for (int i = 0; i < 5; ++i)
+            costing.lines.append({QStringLiteral("1"), QStringLiteral("1.000"), i == emptyRow ? QString() : QStringLiteral("2."),
+                                  QStringLiteral("2.")});
+        const CostingCheck check = checkCosting(costing, shop, 0, department);
+        QCOMPARE(check.message, message);
+        QCOMPARE(check.focusControl, focus);
+    }
+
+    void newCostingWritesEveryTable_data()
+    {
+        QTest::addColumn<bool>("costFix");
+        QTest::newRow("not fixed") << false;
+        QTest::newRow("fixed") << true;
+    }
+    void newCostingWritesEveryTable()
+    {
+        QFETCH(bool, costFix);
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        startSaving(c, qint16(bill.departmentId));
+        const CostingToSave costing = costingOf(c, bill, costFix);
+        const QString rates = QStringLiteral("select itemid, itemrate from aItem order by itemid");
+        const QVector<QVariantList> itemRatesBefore = queryRows(c, rates);
+        const int maxId = queryValue(c, QStringLiteral("select max(lpchcostingid) from loaLocalPurchaseCostingHeader")).toInt();
+        const int maxDetail = queryValue(c, QStringLiteral("select max(lpcddetailid) from loaLocalPurchaseCostingDetail")).toInt();
+        const QString prefix = queryValue(c, QStringLiteral("select Prefix from aPrefix where departmentID=? and ShopId is null and "
+                                                            "FinancialId=(select FinancialId from aFinancialYear where CurFinancialYear=1) "
+                                                            "and InterfaceID=2011"), {bill.departmentId}).toString();
+
+        qint32 id = 0;
+        QVERIFY(save(c, costing, id).saved);
+        QCOMPARE(id, maxId + 1);
+        const QVariantList header = queryRows(c, QStringLiteral(
+            "select lpchcostingno, lpchdate, lpchshopid, lpchbillid, lpchDepartmentid, lpchremarks, lpchrecadduser, lpchCostingDone, "
+            "lpchcostingdoneby, lpchcancelled, lpchposted, lpchInventoryaccid, lpchgoodsintransitaccid, lpchcompanyid "
+            "from loaLocalPurchaseCostingHeader where lpchcostingid=?"), {id}).first();
+        QVERIFY(header[0].toString().startsWith(prefix));
+        QCOMPARE(header[1].toDateTime(), QDateTime(QDate(2026, 12, 1), QTime(0, 0)));
+        QCOMPARE(header[2].toInt(), bill.shopId);
+        QCOMPARE(header[3].toInt(), bill.billId);
+        QCOMPARE(header[4].toInt(), bill.departmentId);
+        QCOMPARE(header[5].toString(), costing.remarks);
+        QCOMPARE(header[6].toString(), QStringLiteral("ADMIN"));
+        QCOMPARE(header[7].toInt(), costFix ? 1 : 0);
+        QCOMPARE(header[8], costFix ? QVariant(QStringLiteral("ADMIN")) : QVariant());
+        QCOMPARE(header[9].toInt() + header[10].toInt(), 0);
+        QCOMPARE(header[11].toInt(), demo::inventoryAccountId);
+        QCOMPARE(header[12].toInt(), demo::goodsInTransitAccountId);
+        QCOMPARE(header[13].toInt(), demo::companyId);
+
+        const QVector<QVariantList> details = queryRows(c, QStringLiteral(
+            "select lpcddetailid, lpcditemqty, lpcdcostedprice from loaLocalPurchaseCostingDetail where lpcdcostingid=? order by lpcddetailid"), {id});
+        QCOMPARE(details.size(), costing.lines.size());
+        for (int i = 0; i < details.size(); ++i) {
+            QCOMPARE(details[i][0].toInt(), maxDetail + 1 + i);
+            QCOMPARE(details[i][1].toDouble(), value::toDouble(costing.lines[i].quantity));
+        }
+        const QVariantList billRow = queryRows(c, QStringLiteral("select lphcosted, lphBillTime from losLocalPurchaseHeader where "
+                                                                 "lphBillID=? and lphShopID=?"), {bill.billId, bill.shopId}).first();
+        QCOMPARE(billRow[0].toInt(), 1);
+        QCOMPARE(billRow[1].toDateTime().time(), QTime(0, 0));
+        QCOMPARE(queryValue(c, QStringLiteral("select AuditAction from aAuditTrail where DocumentID=? and DocumentNo=?"),
+                            {id, costing.purchaseNo}).toString(), QStringLiteral("N"));
+        QCOMPARE(queryRows(c, rates) == itemRatesBefore, !costFix);
+        if (costFix) {
+            const QVariantList first = queryRows(c, QStringLiteral("select lpcditemid, lpcdnewitemcostprice from loaLocalPurchaseCostingDetail "
+                                                                   "where lpcdcostingid=? order by lpcddetailid desc"), {id}).first();
+            QCOMPARE(queryValue(c, QStringLiteral("select itemrate from aItem where itemid=?"), {first[0]}).toDouble(), first[1].toDouble());
+        }
+    }
+
+    void sameItemTwiceSeesTheFirstRowsCost()
+    {
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        startSaving(c, 0);
+        CostingToSave costing = costingOf(c, bill, true);
+        costing.lines = {costing.lines.first(), costing.lines.first()};
+        costing.lines[1].costedPrice = QStringLiteral("99.5");
+        qint32 id = 0;
+        QVERIFY(save(c, costing, id).saved);
+        const QVector<QVariantList> rows = queryRows(c, QStringLiteral("select lpcdolditemcostprice, lpcdnewitemcostprice from "
+                                                                       "loaLocalPurchaseCostingDetail where lpcdcostingid=? order by lpcddetailid"), {id});
+        QCOMPARE(rows[1][0].toDouble(), rows[0][1].toDouble());
+    }
+
+    void editKeepsTheCostingAndRewritesItsLines()
+    {
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        startSaving(c, 0);
+        qint32 id = 0;
+        QVERIFY(save(c, costingOf(c, bill, false), id).saved);
+        c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchrecadduser='CREATOR' where lpchcostingid=?"), {id});
+        const QString kept = QStringLiteral("select lpchcostingno, lpchdate, lpchshopid, lpchbillid, lpchDepartmentid from "
+                                            "loaLocalPurchaseCostingHeader where lpchcostingid=%1").arg(id);
+        const QVector<QVariantList> before = queryRows(c, kept);
+        const int otherDetails = queryValue(c, QStringLiteral("select max(lpcddetailid) from loaLocalPurchaseCostingDetail "
+                                                              "where lpcdcostingid<>?"), {id}).toInt();
+
+        startSaving(c, 0, QStringLiteral("E"));
+        moduleState().GStrUserName = QStringLiteral("EDITOR");
+        CostingToSave edit = costingOf(c, bill, true);
+        edit.newMode = false;
+        edit.editedCostingId = QString::number(id);
+        edit.remarks = QStringLiteral("fixed after checking");
+        qint32 editedId = 0;
+        QVERIFY(save(c, edit, editedId).saved);
+        QCOMPARE(editedId, id);
+        QCOMPARE(queryRows(c, kept), before);
+        const QVariantList header = queryRows(c, QStringLiteral("select lpchremarks, lpchrecmodifiyuser, lpchcostingdoneby, lpchCostingDone, "
+                                                                "updatetime from loaLocalPurchaseCostingHeader where lpchcostingid=?"), {id}).first();
+        QCOMPARE(header[0].toString(), edit.remarks);
+        QCOMPARE(header[1].toString(), QStringLiteral("EDITOR"));
+        QCOMPARE(header[2].toString(), QStringLiteral("CREATOR"));
+        QCOMPARE(header[3].toInt(), 1);
+        QVERIFY(header[4].toDateTime().isValid());
+        // The old lines are deleted first, so the new ones follow the other costings' lines.
+        QCOMPARE(queryValue(c, QStringLiteral("select min(lpcddetailid) from loaLocalPurchaseCostingDetail where lpcdcostingid=?"), {id}).toInt(),
+                 otherDetails + 1);
+        QCOMPARE(queryValue(c, QStringLiteral("select count(*) from loaLocalPurchaseCostingDetail where lpcdcostingid=?"), {id}).toInt(),
+                 edit.lines.size());
+    }
+
+    void duplicateRollsEverythingBack_data()
+    {
+        QTest::addColumn<QVariant>("cancelled");
+        QTest::addColumn<int>("shopOffset");
+        QTest::addColumn<bool>("duplicate");
+        QTest::newRow("live costing of the bill") << QVariant(0) << 0 << true;
+        QTest::newRow("cancelled costing") << QVariant(1) << 0 << false;
+        QTest::newRow("NULL cancelled flag") << QVariant() << 0 << false;
+        QTest::newRow("other shop's bill") << QVariant(0) << 1000 << false;
+    }
+    void duplicateRollsEverythingBack()
+    {
+        QFETCH(QVariant, cancelled);
+        QFETCH(int, shopOffset);
+        QFETCH(bool, duplicate);
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchbillid, lpchshopid, "
+                                  "lpchcancelled) values (900000, 'OTHER-1', ?, ?, ?)"),
+                   {bill.billId, bill.shopId + shopOffset, cancelled});
+        startSaving(c, 0);
+        const QString before = contents(c);
+        qint32 id = 0;
+        const SaveOutcome outcome = save(c, costingOf(c, bill, true), id);
+        QCOMPARE(outcome.saved, !duplicate);
+        QCOMPARE(outcome.duplicateCostingNo, duplicate ? QStringLiteral("OTHER-1") : QString());
+        if (duplicate)
+            QCOMPARE(contents(c), before);
+    }
+
+    void failureAtAnyStatementLeavesNothing()
+    {
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        startSaving(c, 0);
+        const CostingToSave costing = costingOf(c, bill, true);
+        int statements = 0;
+        {
+            auto probe = demo();
+            probe->setStatementObserver([&](const QString &, const QVariantList &) { ++statements; });
+            startSaving(probe, 0);
+            qint32 id = 0;
+            QVERIFY(save(probe, costing, id).saved);
+        }
+        QVERIFY(statements > 10);
+        startSaving(c, 0);
+        const QString before = contents(c);
+        for (int failAt = 1; failAt <= statements; ++failAt) {
+            int seen = 0;
+            c->setStatementObserver([&](const QString &sql, const QVariantList &) {
+                if (++seen == failAt)
+                    throw Error(errnum::Timeout, QStringLiteral("injected at: ") + sql);
+            });
+            qint32 id = 0;
+            bool failed = false;
+            try {
+                save(c, costing, id);
+            } catch (const Error &e) {
+                failed = e.number() == errnum::Timeout;
+            }
+            c->setStatementObserver({});
+            QVERIFY2(failed, qPrintable(QStringLiteral("statement %1 did not fail the save").arg(failAt)));
+            QVERIFY(!c->inTransaction());
+            QVERIFY2(contents(c) == before, qPrintable(QStringLiteral("statement %1 left changes").arg(failAt)));
+        }
+    }
+
+    void twoProcessesSaveDistinctCostings()
+    {
+        DemoOptions options;
+        options.now = kNow;
+        options.costings = 200;
+        const QString file = newDatabasePath(QStringLiteral("shared"));
+        openNewDatabase(file, true, options);
+        QProcess even, odd;
+        even.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), file, QStringLiteral("0")});
+        odd.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), file, QStringLiteral("1")});
+        for (QProcess *p : {&even, &odd}) {
+            QVERIFY(p->waitForFinished(180000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        auto c = openDatabase(file);
+        const QVariantList counts = queryRows(c, QStringLiteral("select count(*), count(distinct lpchcostingid), count(distinct lpchcostingno) "
+                                                                "from loaLocalPurchaseCostingHeader")).first();
+        QCOMPARE(counts[1], counts[0]);
+        QCOMPARE(counts[2], counts[0]);
+        QCOMPARE(queryValue(c, QStringLiteral("select count(*) from loaLocalPurchaseCostingHeader where lpchremarks like '  checked%'")).toInt(), 30);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], "--saver") == 0) {
+        QCoreApplication app(argc, argv);
+        try {
+            return runConcurrentSaver(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+        } catch (const Error &e) {
+            fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+    }
+    QApplication app(argc, argv);
+    TestSave test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_save.moc"
