@@ -1,6 +1,11 @@
 #include "bench/benchcommon.h"
 
+#include "db/connection.h"
+#include "db/demodata.h"
+#include "db/schema.h"
 #include "db/tsql/translator.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QTextStream>
@@ -80,6 +85,27 @@ void resetPeakResident()
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
+}
+
+QString demoFile(const QString &folder, int costings, double *generatedMs)
+{
+    const QString file = QDir(folder).filePath(QStringLiteral("demo-%1.db").arg(costings));
+    double ms = 0;
+    if (!QFile::exists(file)) {
+        kadu2217::Connection connection;
+        connection.open(QStringLiteral("Data Source=") + file);
+        kadu2217::DemoOptions options;
+        options.costings = costings;
+        options.items = qMax(options.items, costings / 2);
+        options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
+        ms = bestMs(1, [&] {
+            kadu2217::createSchema(connection);
+            kadu2217::generateDemoData(connection, options);
+        });
+    }
+    if (generatedMs)
+        *generatedMs = ms;
+    return file;
 }
 
 qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText)

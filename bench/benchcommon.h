@@ -37,9 +37,14 @@ void resetPeakResident();
 // Steps through every row of an SQLite text with SQLite alone, reading each column as text.
 qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
 
+// A demo file with the given number of costings in `folder`, generated on first use and
+// reused by later runs; `generatedMs` is 0 when it was reused.
+QString demoFile(const QString &folder, int costings, double *generatedMs = nullptr);
+
 // Figures by area.
 void registerOpen(const QString &folder, int costings, Report &report);
 void pendingListOpen(const QString &folder, Report &report);
 void itemGridFill(const QString &folder, Report &report);
+void largeCostingSave(const QString &folder, int costings, Report &report);
 
 } // namespace bench

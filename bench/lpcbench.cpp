@@ -21,6 +21,7 @@ int main(int argc, char *argv[])
     bench::registerOpen(folder, size, report);
     bench::pendingListOpen(folder, report);
     bench::itemGridFill(folder, report);
+    bench::largeCostingSave(folder, size, report);
     report.print();
     return report.allMet() ? 0 : 1;
 }

@@ -20,18 +20,12 @@ namespace bench {
 
 void registerOpen(const QString &folder, int costings, Report &report)
 {
-    const QString file = QDir(folder).filePath(QStringLiteral("register-%1.db").arg(costings));
-    const bool exists = QFile::exists(file);
+    double generateMs = 0;
+    const QString file = demoFile(folder, costings, &generateMs);
+    const bool exists = generateMs == 0;
     auto connection = std::make_shared<Connection>();
     connection->open(QStringLiteral("Data Source=") + file);
-    DemoOptions options;
-    options.costings = costings;
-    options.items = qMax(options.items, costings / 2);
-    options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
-    const double generateMs = exists ? 0.0 : bestMs(1, [&] {
-        createSchema(*connection);
-        generateDemoData(*connection, options);
-    });
+    const QDateTime now(QDate(2026, 12, 1), QTime(12, 0));
     // List every costing: the register's date window reaches back far enough.
     connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
 
@@ -41,9 +35,9 @@ void registerOpen(const QString &folder, int costings, Report &report)
     s.intUserID = demo::adminUserId;
     s.intDepartmentId = 0;
     s.MsgboxTitle = QStringLiteral("Bench");
-    s.ProcessDate = options.now;
+    s.ProcessDate = now;
 
-    const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), options.now.date().addDays(-36500));
+    const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), now.date().addDays(-36500));
     tsql::Catalog catalog;
     catalog.dateTimeColumns.insert(QStringLiteral("lpchdate"));
     qint64 rows = 0;

@@ -111,6 +111,9 @@ public:
         sqlite3_progress_handler(m_db, 4000, &SqliteEngine::progress, this);
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // A save looks up every item of a bill in several large tables; with SQLite's 2 MB
+        // default the pages it needs keep being read again as the file grows.
+        exec(QStringLiteral("PRAGMA cache_size=-32768"));
         loadCatalog();
     }
 

@@ -1,0 +1,201 @@
+#include "bench/benchcommon.h"
+
+#include "db/connection.h"
+#include "db/recordset.h"
+#include "db/sqldatetime.h"
+#include "db/tsql/translator.h"
+#include "entry/costingsave.h"
+#include "services/defaults.h"
+#include "shell/session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+#include <sqlite3.h>
+
+using namespace kadu2217;
+
+namespace bench {
+namespace {
+
+constexpr int kLines = 1000;
+constexpr int kShortLines = 100;
+constexpr int kBills = 3;
+
+struct Statement {
+    QString sql;
+    QVariantList params;
+};
+
+// Waiting bills of `lines` lines each.
+QVector<CostingToSave> addLargeBills(const QString &file, int lines)
+{
+    auto c = std::make_shared<Connection>();
+    c->open(QStringLiteral("Data Source=") + file);
+    Recordset rs;
+    rs.open(QStringLiteral("select isnull(max(lphBillID),0) from losLocalPurchaseHeader"), c);
+    const qint32 firstBill = rs.value(0).toInt() + 1;
+    rs.close();
+    QVector<CostingToSave> costings;
+    c->beginTrans();
+    for (int b = 0; b < kBills; ++b) {
+        CostingToSave costing;
+        costing.departmentId = 1;
+        costing.shopId = 1;
+        costing.billId = firstBill + b;
+        costing.purchaseNo = QStringLiteral("BENCH-%1-%2").arg(lines).arg(b);
+        costing.remarks = QStringLiteral("bench");
+        costing.costingDate = QDate(2026, 12, 1);
+        costing.costFix = true;
+        c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphCompanyID, lphDepartmentID, "
+                                  "lphcosted, lphcancelled, lphConfirmed, lphexchangerates) values (?, 1, ?, 1, 1, 0, 0, 1, '')"),
+                   {costing.billId, costing.purchaseNo});
+        for (int line = 1; line <= lines; ++line) {
+            c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, "
+                                      "lpditemunitprice) values (?, 1, ?, 4, ?)"),
+                       {costing.billId, line, 800.0 + b});
+            costing.lines.append({QString::number(line), QStringLiteral("4.000"), QString::number(200 + b * 0.25),
+                                  QString::number(200 + b * 0.25)});
+        }
+        costings.append(costing);
+    }
+    c->commitTrans();
+    return costings;
+}
+
+// Our save of each bill, best time; the statements of each save are kept.
+double saveThroughModule(const QString &file, const QVector<CostingToSave> &costings, QVector<QVector<Statement>> &traces)
+{
+    auto c = std::make_shared<Connection>();
+    c->open(QStringLiteral("Data Source=") + file);
+    SessionContext &s = session();
+    s.adocon = c;
+    s.intcompanyid = 1;
+    s.intUserID = 1;
+    s.intDepartmentId = 1;
+    moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+    auto audit = std::make_shared<DefaultAuditTrail>();
+    audit->OpenObject(s.adocon, 1, 1, 1, 2011, QDateTime::currentDateTime());
+    DefaultDatabase lookups;
+    lookups.adocon = c;
+    double best = 0;
+    for (const CostingToSave &costing : costings) {
+        QVector<Statement> trace;
+        c->setStatementObserver([&trace](const QString &sql, const QVariantList &params) { trace.append({sql, params}); });
+        qint32 id = 0;
+        const double ms = bestMs(1, [&] { saveCosting(c, lookups, *audit, nullptr, costing, id); });
+        c->setStatementObserver({});
+        traces.append(trace);
+        best = best == 0 ? ms : qMin(best, ms);
+    }
+    return best;
+}
+
+void bind(sqlite3_stmt *stmt, const QVariantList &params)
+{
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant &v = params[i];
+        if (!v.isValid() || v.isNull())
+            sqlite3_bind_null(stmt, i + 1);
+        else if (v.typeId() == QMetaType::Double)
+            sqlite3_bind_double(stmt, i + 1, v.toDouble());
+        else if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Short
+                 || v.typeId() == QMetaType::Bool)
+            sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+        else {
+            const QByteArray text = (v.typeId() == QMetaType::QDateTime ? sqldt::canonical(v.toDateTime()) : v.toString()).toUtf8();
+            sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+    }
+}
+
+// The same statements, already in SQLite's SQL, prepared, run and finalized one by one.
+double replayWithSqliteAlone(const QString &file, const QVector<QVector<Statement>> &traces)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(file.toUtf8().constData(), &db);
+    tsql::registerFunctions(db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    tsql::Catalog catalog;
+    sqlite3_stmt *columns = nullptr;
+    sqlite3_prepare_v2(db, "SELECT DISTINCT lower(p.name) FROM sqlite_master m, pragma_table_info(m.name) p "
+                           "WHERE m.type IN ('table','view') AND upper(p.type) LIKE 'DATETIME%'", -1, &columns, nullptr);
+    while (sqlite3_step(columns) == SQLITE_ROW)
+        catalog.dateTimeColumns.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(columns, 0))));
+    sqlite3_finalize(columns);
+
+    double best = 0;
+    for (const QVector<Statement> &trace : traces) {
+        QVector<QByteArray> texts;
+        for (const Statement &statement : trace)
+            texts.append(tsql::translate(statement.sql, catalog).sql.toUtf8());
+        const double ms = bestMs(1, [&] {
+            sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+            for (int i = 0; i < trace.size(); ++i) {
+                sqlite3_stmt *stmt = nullptr;
+                sqlite3_prepare_v2(db, texts[i].constData(), int(texts[i].size()), &stmt, nullptr);
+                bind(stmt, trace[i].params);
+                // The save reads one row of every query it opens; writes run to their end.
+                if (sqlite3_step(stmt) == SQLITE_ROW) {
+                    for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+                        sqlite3_column_text(stmt, c);
+                    while (!sqlite3_stmt_readonly(stmt) && sqlite3_step(stmt) == SQLITE_ROW) {
+                    }
+                }
+                sqlite3_finalize(stmt);
+            }
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        best = best == 0 ? ms : qMin(best, ms);
+    }
+    sqlite3_close(db);
+    return best;
+}
+
+} // namespace
+
+void largeCostingSave(const QString &folder, int costings, Report &report)
+{
+    // Time per line is the slope between a 100-line and a 1,000-line save, so that what a save
+    // does once (its number, the duplicate check) is not counted as a cost of its lines.
+    double perLine[2] = {0, 0};
+    double oursMs = 0;
+    double aloneMs = 0;
+    int statements = 0;
+    const int sizes[2] = {qMax(1000, costings / 10), costings};
+    for (int i = 0; i < 2; ++i) {
+        const QString source = demoFile(folder, sizes[i]);
+        const QString ours = QDir(folder).filePath(QStringLiteral("save-ours.db"));
+        const QString alone = QDir(folder).filePath(QStringLiteral("save-alone.db"));
+        for (const QString &copy : {ours, alone}) {
+            QFile::remove(copy);
+            QFile::copy(source, copy);
+        }
+        const QVector<CostingToSave> shortBills = addLargeBills(ours, kShortLines);
+        const QVector<CostingToSave> longBills = addLargeBills(ours, kLines);
+        addLargeBills(alone, kShortLines);
+        addLargeBills(alone, kLines);
+        QVector<QVector<Statement>> shortTraces;
+        QVector<QVector<Statement>> longTraces;
+        const double shortMs = saveThroughModule(ours, shortBills, shortTraces);
+        const double longMs = saveThroughModule(ours, longBills, longTraces);
+        perLine[i] = (longMs - shortMs) / (kLines - kShortLines);
+        if (i == 1) {
+            oursMs = longMs;
+            replayWithSqliteAlone(alone, shortTraces);
+            aloneMs = replayWithSqliteAlone(alone, longTraces);
+            statements = int(longTraces.first().size());
+        }
+        for (const QString &copy : {ours, alone}) {
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+                QFile::remove(copy + suffix);
+        }
+    }
+    QTextStream(stdout) << "save: " << kLines << "-line costing, " << statements << " statements\n";
+    report.add({QStringLiteral("save of a %1-line costing (%2 costings)").arg(kLines).arg(sizes[1]), oursMs, aloneMs, 2.0,
+                QStringLiteral("ms")});
+    report.add({QStringLiteral("time per line with 10x history (%1 vs %2 costings)").arg(sizes[1]).arg(sizes[0]),
+                perLine[1] * 1000.0, perLine[0] * 1000.0, 1.25, QStringLiteral("us")});
+}
+
+} // namespace bench
