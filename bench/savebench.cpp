@@ -36,6 +36,12 @@ QVector<CostingToSave> addLargeBills(const QString &file, int lines)
     rs.open(QStringLiteral("select isnull(max(lphBillID),0) from losLocalPurchaseHeader"), c);
     const qint32 firstBill = rs.value(0).toInt() + 1;
     rs.close();
+    // Lines take the file's first items, as many times over as a bill needs.
+    QVector<qint32> items;
+    rs.open(QStringLiteral("select top 1000 itemid from aItem order by itemid"), c);
+    for (; !rs.eof(); rs.moveNext())
+        items.append(rs.value(0).toInt());
+    rs.close();
     QVector<CostingToSave> costings;
     c->beginTrans();
     for (int b = 0; b < kBills; ++b) {
@@ -51,10 +57,11 @@ QVector<CostingToSave> addLargeBills(const QString &file, int lines)
                                   "lphcosted, lphcancelled, lphConfirmed, lphexchangerates) values (?, 1, ?, 1, 1, 0, 0, 1, '')"),
                    {costing.billId, costing.purchaseNo});
         for (int line = 1; line <= lines; ++line) {
+            const qint32 item = items[(line - 1) % items.size()];
             c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, "
                                       "lpditemunitprice) values (?, 1, ?, 4, ?)"),
-                       {costing.billId, line, 800.0 + b});
-            costing.lines.append({QString::number(line), QStringLiteral("4.000"), QString::number(200 + b * 0.25),
+                       {costing.billId, item, 800.0 + b});
+            costing.lines.append({QString::number(item), QStringLiteral("4.000"), QString::number(200 + b * 0.25),
                                   QString::number(200 + b * 0.25)});
         }
         costings.append(costing);

@@ -1315,7 +1315,8 @@ void TestControls::listViewFindItem_data()
     QTest::addColumn<int>("item");
     QTest::newRow("vendor prefix, other case") << "acm" << true << true << 2;
     QTest::newRow("first from the top wins") << "B-" << true << true << 1;
-    QTest::newRow("item text") << "10" << true << true << 1;
+    QTest::newRow("sub-items only, not the item text") << "10" << true << true << 0;
+    QTest::newRow("item text") << "10" << false << true << 1;
     QTest::newRow("elapsed time sub-item") << "2 hrs" << true << true << 3;
     QTest::newRow("no match") << "xyz" << true << true << 0;
     QTest::newRow("inside, not at the start") << "cme" << true << true << 0;

@@ -362,9 +362,9 @@ int ListView::findItem(const QString &text, bool matchSubItems, bool partial) co
     };
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const ListViewModel::Item &item = m_model->item(row);
-        if (matches(item.text))
-            return row + 1;
-        if (matchSubItems && std::any_of(item.subItems.cbegin(), item.subItems.cend(), matches))
+        const bool found = matchSubItems ? std::any_of(item.subItems.cbegin(), item.subItems.cend(), matches)
+                                         : matches(item.text);
+        if (found)
             return row + 1;
     }
     return 0;

@@ -61,9 +61,9 @@ public:
     bool sorted() const;
     void setSorted(bool sorted);
 
-    // The first item from the top whose text, or with matchSubItems one of
-    // whose sub-items, begins with `text` (or equals it without `partial`),
-    // letter case ignored; 0 when there is none.
+    // The first item from the top one of whose sub-items (with matchSubItems)
+    // or whose text (without) begins with `text` (or equals it without
+    // `partial`), letter case ignored; 0 when there is none.
     int findItem(const QString &text, bool matchSubItems = true, bool partial = true) const;
 
 signals:

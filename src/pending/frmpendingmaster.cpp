@@ -1,16 +1,258 @@
 #include "pending/frmpendingmaster.h"
 
+#include "controls/busycursor.h"
+#include "controls/combobox.h"
+#include "controls/listview.h"
+#include "controls/messagebox.h"
+#include "controls/twips.h"
+#include "controls/vbkeys.h"
+#include "db/values.h"
+#include "entry/frmlocalpurchasecosting.h"
+#include "pending/pendingquery.h"
+#include "shell/reporterror.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
 namespace kadu2217 {
+namespace {
+
+const QString kWindow = QStringLiteral("frmPendingMaster");
+constexpr int kShopIdSubItem = 5;
+constexpr int kConfirmedSubItem = 6;
+constexpr VbColor kConfirmedSwatch = 0xC00000;
+constexpr VbColor kConfirmedText = 0xFF0000;
+constexpr qint32 kObjectVariableNotSet = 91;
+
+// The register creates the shared objects and the entry window builds its controls on load;
+// reaching either before that is reported as the old forms reported it, not a crash.
+template <typename T>
+T &required(T *object)
+{
+    if (!object)
+        raise(kObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+
+template <typename T>
+T &required(const std::shared_ptr<T> &object)
+{
+    return required(object.get());
+}
+
+void setBackColor(QLabel *label, VbColor color, const QPalette &resolveFrom)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, vbColorToQColor(color, resolveFrom));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    setGeometryTwips(label, left, top, width, height);
+    return label;
+}
+
+} // namespace
 
 frmPendingMaster::frmPendingMaster(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmPendingMaster"));
+    setObjectName(kWindow);
+    buildControls();
 }
 
 frmPendingMaster::~frmPendingMaster() = default;
 
+void frmPendingMaster::buildControls()
+{
+    setWindowTitle(QStringLiteral("Pending Local Purchase Bills"));
+    setFixedSize(twipsToPixelsX(10035, this), twipsToPixelsY(6330, this));
+
+    m_lvwPending = new ListView(this);
+    m_lvwPending->setObjectName(QStringLiteral("lvwPending"));
+    setGeometryTwips(m_lvwPending, 60, 60, 9915, 5220);
+    // Column j shows sub-item j: the bill id (item text) gets a hidden first column, so the
+    // six design columns show sub-items 1 to 6 and a clicked column is its own sort key.
+    m_lvwPending->addColumnHeader(QStringLiteral("Bill Id"), 0);
+    m_lvwPending->addColumnHeader(QStringLiteral("Bill No"), 1800);
+    m_lvwPending->addColumnHeader(QStringLiteral("Bill  Date"), 1900);
+    m_lvwPending->addColumnHeader(QStringLiteral("Vendor"), 3100);
+    m_lvwPending->addColumnHeader(QStringLiteral("Elapsed Time"), 1650);
+    m_lvwPending->addColumnHeader(QStringLiteral("shopid"), 0);
+    m_lvwPending->addColumnHeader(QStringLiteral("Confirmed"), 1100);
+
+    m_frame1 = new QGroupBox(QStringLiteral("Search"), this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    setGeometryTwips(m_frame1, 60, 5340, 5235, 870);
+    m_label1 = label(m_frame1, QStringLiteral("Label1"), QStringLiteral("&Search "), 135, 405, 660, 195);
+    m_txtsearchtext = new QLineEdit(m_frame1);
+    m_txtsearchtext->setObjectName(QStringLiteral("txtsearchtext"));
+    setGeometryTwips(m_txtsearchtext, 840, 345, 4230, 315);
+    m_label1->setBuddy(m_txtsearchtext);
+    m_txtsearchtext->installEventFilter(this);
+
+    m_cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    m_cmdClose->setAutoDefault(false);
+    setGeometryTwips(m_cmdClose, 5490, 5640, 1215, 420);
+
+    m_label3 = label(this, QStringLiteral("Label3"), QString(), 7665, 5535, 240, 195);
+    m_label4 = label(this, QStringLiteral("Label4"), QStringLiteral("Confirmed"), 8010, 5535, 1500, 195);
+    m_label5 = label(this, QStringLiteral("Label5"), QString(), 7665, 5865, 240, 195);
+    m_label6 = label(this, QStringLiteral("Label6"), QStringLiteral("Not Confirmed"), 8010, 5865, 1500, 195);
+    m_label3->setFrameShape(QFrame::Box);
+    m_label5->setFrameShape(QFrame::Box);
+
+    setTabOrder(m_lvwPending, m_txtsearchtext);
+    setTabOrder(m_txtsearchtext, m_cmdClose);
+
+    // A failed opening leaves the window as it was, its pointer included.
+    const FailureSteps restorePointer{{}, [this] { setMousePointer(this, MousePointer::Default); }};
+    connect(m_lvwPending, &ListView::dblClick, this, [this, restorePointer] {
+        runHandler(kWindow, QStringLiteral("lvwPending_DblClick"), [this] { openSelectedBill(); }, restorePointer);
+    });
+    connect(m_lvwPending, &ListView::keyPress, this, [this, restorePointer](int &keyAscii) {
+        runHandler(kWindow, QStringLiteral("lvwPending_KeyPress"), [this, keyAscii] {
+            if (keyAscii == VbKey::Return)
+                openSelectedBill();
+        }, restorePointer);
+    });
+    connect(m_lvwPending, &ListView::columnClick, this, [this](int column) {
+        runHandler(kWindow, QStringLiteral("lvwPending_ColumnClick"), [this, column] { lvwPending_ColumnClick(column); });
+    });
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] {
+        runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
+    });
+}
+
 void frmPendingMaster::showModal()
 {
+    Form_Load();
+    exec();
+}
+
+void frmPendingMaster::Form_Load()
+{
+    runHandler(kWindow, QStringLiteral("Form_Load"), [this] {
+        const SessionContext &s = session();
+        m_objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
+        m_objGeneral = createServiceAs<clsGeneral>(servicenames::General);
+        m_objDatabase->adocon = s.adocon;
+
+        required(moduleState().GObjFormTheme).ApplyFormTheme(*this);
+        setBackColor(m_label3, kConfirmedSwatch, palette());
+        setBackColor(m_label5, VbSystemColor::MenuText, palette());
+        setWindowTitle(QStringLiteral("Pending Local Purchase Bills"));
+
+        QString table = pendingTables();
+        QString condition = pendingCondition(s.intDepartmentId, s.intcompanyid);
+        m_objDatabase->PopulateListview(*m_lvwPending, table, condition, pendingFields());
+
+        ListView &list = *m_lvwPending;
+        list.setSortOrder(Qt::AscendingOrder);
+        list.setSortKey(kConfirmedSubItem);
+        list.setSorted(true);
+        for (int i = 1; i <= list.listItemCount(); ++i) {
+            list.setSubItemText(i, kConfirmedSubItem, QStringLiteral("Yes"));
+            QString confirmed = list.subItemText(i, kConfirmedSubItem);
+            // The old list index is 16-bit: a longer list fails here with an overflow.
+            qint16 row = value::toInt16(i);
+            colourlistview(confirmed, row);
+        }
+    });
+}
+
+void frmPendingMaster::colourlistview(QString &givecolur, qint16 &row)
+{
+    runHandler(kWindow, QStringLiteral("colourlistview"), [&] {
+        if (givecolur != QLatin1String("Yes"))
+            return;
+        for (int j = 1; j < m_lvwPending->columnHeaderCount(); ++j)
+            m_lvwPending->setSubItemForeColor(row, j, kConfirmedText);
+    });
+}
+
+void frmPendingMaster::lvwPending_ColumnClick(int column)
+{
+    m_lvwPending->setSortKey(column);
+    m_lvwPending->setSorted(true);
+}
+
+void frmPendingMaster::txtsearchtext_KeyPress(int keyAscii)
+{
+    if (keyAscii != VbKey::Return)
+        return;
+    const QString text = m_txtsearchtext->text().trimmed();
+    const int found = m_lvwPending->findItem(text, true, true);
+    if (found == 0) {
+        messageBox(QStringLiteral("No match found"), MsgBoxStyle::OkOnly | MsgBoxStyle::Information, session().MsgboxTitle, this);
+        return;
+    }
+    m_lvwPending->ensureVisible(found);
+    m_lvwPending->setSelectedItem(found);
+    m_lvwPending->setFocus();
+}
+
+void frmPendingMaster::openSelectedBill()
+{
+    ListView &list = *m_lvwPending;
+    if (list.listItemCount() < 1)
+        return;
+    setMousePointer(this, MousePointer::Hourglass);
+    ModuleState &m = moduleState();
+    required(m.GObjAuditTrail).LoggedTime = QDateTime::currentDateTime();
+    m.GStrMasterNewEditFlag = QStringLiteral("N");
+
+    frmlocalpurchasecosting &entry = entryWindow();
+    entry.Load();
+    const int selected = list.selectedItem();
+    clsGeneral &general = required(m_objGeneral);
+    general.SelectComboItemByValue(required(entry.cboShop()),
+                                   value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))));
+    general.SelectComboItemByValue(required(entry.cboPurchNo()), value::toInt32(value::leadingNumber(list.itemText(selected))));
+    entry.showModal();
+
+    unload();
+    setMousePointer(this, MousePointer::Default);
+}
+
+// Unloading forgets the list, its order and the search text: each opening starts afresh.
+void frmPendingMaster::unload()
+{
+    m_lvwPending->clear();
+    m_lvwPending->setSorted(false);
+    m_lvwPending->setSortKey(0);
+    m_txtsearchtext->clear();
+    m_objDatabase.reset();
+    m_objGeneral.reset();
+    done(QDialog::Rejected);
+}
+
+// Esc and the close box press Close.
+void frmPendingMaster::reject()
+{
+    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
+}
+
+bool frmPendingMaster::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_txtsearchtext && event->type() == QEvent::KeyPress) {
+        const int keyAscii = vbKeyAscii(static_cast<QKeyEvent *>(event));
+        if (keyAscii != 0)
+            runHandler(kWindow, QStringLiteral("txtsearchtext_KeyPress"), [this, keyAscii] { txtsearchtext_KeyPress(keyAscii); });
+        // Enter searches; it must not reach the dialog's default-button handling.
+        if (keyAscii == VbKey::Return)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace kadu2217
