@@ -121,4 +121,14 @@ QStringList queryPlan(const QString &databasePath, const QString &tsql)
     return rowsOf(db.handle, QStringLiteral("EXPLAIN QUERY PLAN ") + sql, 3);
 }
 
+qint32 errorNumberOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.number();
+    }
+    return 0;
+}
+
 } // namespace kadu2217::testsupport

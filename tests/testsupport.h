@@ -4,6 +4,7 @@
 #include "db/demodata.h"
 
 #include <QString>
+#include <functional>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -33,5 +34,8 @@ QVariant queryValue(const ConnectionPtr &connection, const QString &sql, const Q
 // The steps SQLite plans for a T-SQL statement on an embedded file, as EXPLAIN QUERY PLAN
 // words them ("SEARCH h USING INDEX ...", "SCAN d"), after the module's own translation.
 QStringList queryPlan(const QString &databasePath, const QString &tsql);
+
+// The number of the Error an action throws; 0 when it throws none.
+qint32 errorNumberOf(const std::function<void()> &action);
 
 } // namespace kadu2217::testsupport

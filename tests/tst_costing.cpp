@@ -16,16 +16,6 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-qint32 errorNumberOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
 ConnectionPtr numberingDatabase()
 {
     auto c = openNewDatabase();

@@ -2,6 +2,7 @@
 #include "db/error.h"
 #include "db/recordset.h"
 #include "db/values.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -10,6 +11,7 @@
 #include <QtTest>
 
 using namespace kadu2217;
+using kadu2217::testsupport::errorNumberOf;
 
 namespace {
 
@@ -22,16 +24,6 @@ ConnectionPtr openDb(const QString &file)
     auto c = std::make_shared<Connection>();
     c->open(QStringLiteral("Data Source=") + file);
     return c;
-}
-
-qint32 errorNumberOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // A second process that allocates ids as "largest + 1" inside write transactions.

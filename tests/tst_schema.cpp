@@ -13,16 +13,6 @@ using detail::ColumnKind;
 
 namespace {
 
-qint32 errorNumberOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
 bool planScans(const QStringList &plan)
 {
     for (const QString &step : plan) {

@@ -19,16 +19,6 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-qint32 errorNumberOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
 class ThrowingFaultLog final : public clsFaultLog {
 public:
     bool ErrorTrack(const QString &, const QVariant &, const QString &, qint32, const QString &, const QString &,
