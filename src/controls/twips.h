@@ -1,6 +1,8 @@
 #pragma once
 
-class QWidget;
+#include <QString>
+#include <QWidget>
+#include <utility>
 
 namespace kadu2217 {
 
@@ -17,5 +19,23 @@ int pixelsToTwipsY(int pixels, const QWidget *widget = nullptr);
 // Places a widget inside its parent as the old forms did: left, top, width and
 // height in twips.
 void setGeometryTwips(QWidget *widget, int left, int top, int width, int height);
+
+struct TwipsRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// Creates a form's control the way every window does: named after the control, placed in
+// twips inside `parent`; `args` go to the widget's constructor before the parent.
+template <typename Widget, typename... Args>
+Widget *placeControl(QWidget *parent, const QString &name, TwipsRect at, Args &&...args)
+{
+    auto *widget = new Widget(std::forward<Args>(args)..., parent);
+    widget->setObjectName(name);
+    setGeometryTwips(widget, at.left, at.top, at.width, at.height);
+    return widget;
+}
 
 } // namespace kadu2217

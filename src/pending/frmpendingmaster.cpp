@@ -53,14 +53,6 @@ void setBackColor(QLabel *label, VbColor color, const QPalette &resolveFrom)
     label->setAutoFillBackground(true);
 }
 
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    setGeometryTwips(label, left, top, width, height);
-    return label;
-}
-
 } // namespace
 
 frmPendingMaster::frmPendingMaster(QWidget *parent) : QDialog(parent)
@@ -76,9 +68,7 @@ void frmPendingMaster::buildControls()
     setWindowTitle(QStringLiteral("Pending Local Purchase Bills"));
     setFixedSize(twipsToPixelsX(10035, this), twipsToPixelsY(6330, this));
 
-    m_lvwPending = new ListView(this);
-    m_lvwPending->setObjectName(QStringLiteral("lvwPending"));
-    setGeometryTwips(m_lvwPending, 60, 60, 9915, 5220);
+    m_lvwPending = placeControl<ListView>(this, QStringLiteral("lvwPending"), {60, 60, 9915, 5220});
     // Column j shows sub-item j: the bill id (item text) gets a hidden first column, so the
     // six design columns show sub-items 1 to 6 and a clicked column is its own sort key.
     m_lvwPending->addColumnHeader(QStringLiteral("Bill Id"), 0);
@@ -89,25 +79,19 @@ void frmPendingMaster::buildControls()
     m_lvwPending->addColumnHeader(QStringLiteral("shopid"), 0);
     m_lvwPending->addColumnHeader(QStringLiteral("Confirmed"), 1100);
 
-    m_frame1 = new QGroupBox(QStringLiteral("Search"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    setGeometryTwips(m_frame1, 60, 5340, 5235, 870);
-    m_label1 = label(m_frame1, QStringLiteral("Label1"), QStringLiteral("&Search "), 135, 405, 660, 195);
-    m_txtsearchtext = new QLineEdit(m_frame1);
-    m_txtsearchtext->setObjectName(QStringLiteral("txtsearchtext"));
-    setGeometryTwips(m_txtsearchtext, 840, 345, 4230, 315);
+    m_frame1 = placeControl<QGroupBox>(this, QStringLiteral("Frame1"), {60, 5340, 5235, 870}, QStringLiteral("Search"));
+    m_label1 = placeControl<QLabel>(m_frame1, QStringLiteral("Label1"), {135, 405, 660, 195}, QStringLiteral("&Search "));
+    m_txtsearchtext = placeControl<QLineEdit>(m_frame1, QStringLiteral("txtsearchtext"), {840, 345, 4230, 315});
     m_label1->setBuddy(m_txtsearchtext);
     m_txtsearchtext->installEventFilter(this);
 
-    m_cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    m_cmdClose = placeControl<QPushButton>(this, QStringLiteral("cmdClose"), {5490, 5640, 1215, 420}, QStringLiteral("Close"));
     m_cmdClose->setAutoDefault(false);
-    setGeometryTwips(m_cmdClose, 5490, 5640, 1215, 420);
 
-    m_label3 = label(this, QStringLiteral("Label3"), QString(), 7665, 5535, 240, 195);
-    m_label4 = label(this, QStringLiteral("Label4"), QStringLiteral("Confirmed"), 8010, 5535, 1500, 195);
-    m_label5 = label(this, QStringLiteral("Label5"), QString(), 7665, 5865, 240, 195);
-    m_label6 = label(this, QStringLiteral("Label6"), QStringLiteral("Not Confirmed"), 8010, 5865, 1500, 195);
+    m_label3 = placeControl<QLabel>(this, QStringLiteral("Label3"), {7665, 5535, 240, 195});
+    m_label4 = placeControl<QLabel>(this, QStringLiteral("Label4"), {8010, 5535, 1500, 195}, QStringLiteral("Confirmed"));
+    m_label5 = placeControl<QLabel>(this, QStringLiteral("Label5"), {7665, 5865, 240, 195});
+    m_label6 = placeControl<QLabel>(this, QStringLiteral("Label6"), {8010, 5865, 1500, 195}, QStringLiteral("Not Confirmed"));
     m_label3->setFrameShape(QFrame::Box);
     m_label5->setFrameShape(QFrame::Box);
 

@@ -35,10 +35,8 @@ constexpr VbColor kCyan = 0xFFFF00;
 
 QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption, int left, int top)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
+    auto *button = placeControl<QPushButton>(parent, name, {left, top, 1700, 540}, caption);
     button->setAutoDefault(false);
-    setGeometryTwips(button, left, top, 1700, 540);
     return button;
 }
 
@@ -57,39 +55,18 @@ void FrmMaster::buildControls()
     setWindowTitle(QStringLiteral("Local Purchase Costing"));
     setFixedSize(twipsToPixelsX(14400, this), twipsToPixelsY(8790, this));
 
-    m_flexMaster = new FlexGrid(this);
-    m_flexMaster->setObjectName(QStringLiteral("FlexMaster"));
-    setGeometryTwips(m_flexMaster, 60, 60, 14265, 7425);
-
-    m_fraBrowse = new QGroupBox(QStringLiteral("Browse"), this);
-    m_fraBrowse->setObjectName(QStringLiteral("fraBrowse"));
-    setGeometryTwips(m_fraBrowse, 75, 7470, 14265, 660);
-
-    m_lblsearch = new QLabel(QStringLiteral("&Search On:"), m_fraBrowse);
-    m_lblsearch->setObjectName(QStringLiteral("lblsearch"));
-    setGeometryTwips(m_lblsearch, 135, 240, 810, 195);
-    m_cboSearch = new ComboBox(m_fraBrowse);
-    m_cboSearch->setObjectName(QStringLiteral("cboSearch"));
-    setGeometryTwips(m_cboSearch, 990, 180, 3500, 315);
+    m_flexMaster = placeControl<FlexGrid>(this, QStringLiteral("FlexMaster"), {60, 60, 14265, 7425});
+    m_fraBrowse = placeControl<QGroupBox>(this, QStringLiteral("fraBrowse"), {75, 7470, 14265, 660}, QStringLiteral("Browse"));
+    m_lblsearch = placeControl<QLabel>(m_fraBrowse, QStringLiteral("lblsearch"), {135, 240, 810, 195}, QStringLiteral("&Search On:"));
+    m_cboSearch = placeControl<ComboBox>(m_fraBrowse, QStringLiteral("cboSearch"), {990, 180, 3500, 315});
     m_lblsearch->setBuddy(m_cboSearch);
-    m_txtsearch = new QLineEdit(m_fraBrowse);
-    m_txtsearch->setObjectName(QStringLiteral("txtsearch"));
+    m_txtsearch = placeControl<QLineEdit>(m_fraBrowse, QStringLiteral("txtsearch"), {4575, 180, 3500, 315});
     m_txtsearch->setMaxLength(50);
-    setGeometryTwips(m_txtsearch, 4575, 180, 3500, 315);
-
-    m_picture1 = new QFrame(m_fraBrowse);
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1 = placeControl<QFrame>(m_fraBrowse, QStringLiteral("Picture1"), {8130, 180, 2500, 315});
     m_picture1->setFrameShape(QFrame::NoFrame);
-    setGeometryTwips(m_picture1, 8130, 180, 2500, 315);
-    m_optAscend = new QRadioButton(QStringLiteral("Ascending"), m_picture1);
-    m_optAscend->setObjectName(QStringLiteral("optAscend"));
-    setGeometryTwips(m_optAscend, 30, 0, 1050, 285);
-    m_optDescend = new QRadioButton(QStringLiteral("Descending"), m_picture1);
-    m_optDescend->setObjectName(QStringLiteral("optDescend"));
-    setGeometryTwips(m_optDescend, 1275, 0, 1150, 285);
-    m_cboColNames = new ComboBox(m_fraBrowse);
-    m_cboColNames->setObjectName(QStringLiteral("cboColNames"));
-    setGeometryTwips(m_cboColNames, 10695, 180, 3500, 315);
+    m_optAscend = placeControl<QRadioButton>(m_picture1, QStringLiteral("optAscend"), {30, 0, 1050, 285}, QStringLiteral("Ascending"));
+    m_optDescend = placeControl<QRadioButton>(m_picture1, QStringLiteral("optDescend"), {1275, 0, 1150, 285}, QStringLiteral("Descending"));
+    m_cboColNames = placeControl<ComboBox>(m_fraBrowse, QStringLiteral("cboColNames"), {10695, 180, 3500, 315});
 
     m_cmdnew = commandButton(this, QStringLiteral("cmdnew"), QStringLiteral("&New"), 60, 8175);
     m_cmdEdit = commandButton(this, QStringLiteral("CmdEdit"), QStringLiteral("&Edit"), 1755, 8175);
