@@ -1,25 +1,459 @@
 #include "entry/frmlocalpurchasecosting.h"
 
+#include "controls/combobox.h"
+#include "controls/flexgrid.h"
+#include "controls/focusnext.h"
+#include "controls/messagebox.h"
+#include "controls/twips.h"
+#include "controls/vbcolor.h"
+#include "controls/vbkeys.h"
+#include "db/error.h"
+#include "db/values.h"
+#include "entry/columnsettings.h"
+#include "register/frmmaster.h"
+#include "shell/reporterror.h"
+#include "shell/session.h"
+#include "shell/windows.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
 namespace kadu2217 {
+namespace {
+
+const QString kWindow = QStringLiteral("frmlocalpurchasecosting");
+const QString kShopCaption = QStringLiteral("&Shop:");
+constexpr VbColor kLightYellow = 0x00C0FFFF;
+constexpr int kRemarksLength = 240;
+constexpr qint32 kObjectVariableNotSet = 91;
+
+// The module-wide services exist once the register has loaded; without it the old code met
+// an unset object variable.
+template <typename Service>
+Service &required(const std::shared_ptr<Service> &service)
+{
+    if (!service)
+        raise(kObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+    return *service;
+}
+
+void paintInputBackground(QWidget *control, VbColor color)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Base, vbColorToQColor(color));
+    palette.setColor(QPalette::Button, vbColorToQColor(color));
+    control->setPalette(palette);
+}
+
+// The suite's dialog font runs a little wider than the one the captions were laid out for: a
+// caption that would be cut off grows to the right and down instead.
+void fitCaption(QLabel *label)
+{
+    const QSize needed = label->sizeHint();
+    label->resize(qMax(label->width(), needed.width()), qMax(label->height(), needed.height()));
+}
+
+QLabel *captionLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
+                     int height)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setGeometryTwips(label, left, top, width, height);
+    return label;
+}
+
+} // namespace
 
 frmlocalpurchasecosting::frmlocalpurchasecosting(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmlocalpurchasecosting"));
+    setObjectName(kWindow);
+    buildControls();
+    restoreDesignState();
 }
 
 frmlocalpurchasecosting::~frmlocalpurchasecosting() = default;
 
+void frmlocalpurchasecosting::buildControls()
+{
+    setWindowTitle(QStringLiteral("Local Purchase Costing"));
+    setFixedSize(twipsToPixelsX(13815, this), twipsToPixelsY(8280, this));
+
+    // Created in tab order, so that the focus chain is that order from the start.
+    m_lblShop = captionLabel(this, QStringLiteral("lblShop"), kShopCaption, 75, 150, 465, 195);
+    m_cboShop = new ComboBox(this);
+    m_cboShop->setObjectName(QStringLiteral("cboShop"));
+    setGeometryTwips(m_cboShop, 1275, 90, 3300, 315);
+
+    m_lbldepartment = captionLabel(this, QStringLiteral("lbldepartment"), QStringLiteral("Department:"), 5670, 150, 870, 195);
+    m_cboDepartmentName = new ComboBox(this);
+    m_cboDepartmentName->setObjectName(QStringLiteral("cboDepartmentName"));
+    setGeometryTwips(m_cboDepartmentName, 6630, 90, 4050, 315);
+    paintInputBackground(m_cboDepartmentName, kLightYellow);
+
+    m_label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("D&ate:"), 11055, 105, 510, 210);
+    m_lbldate = captionLabel(this, QStringLiteral("lbldate"), QString(), 11670, 90, 1995, 285);
+    m_lbldate->setAutoFillBackground(true);
+    m_lbldate->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_lbldate->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lbldate->setIndent(4);
+    QPalette datePalette = m_lbldate->palette();
+    datePalette.setColor(QPalette::Window, vbColorToQColor(VbSystemColor::WindowBackground));
+    m_lbldate->setPalette(datePalette);
+
+    m_lblPurchNo = captionLabel(this, QStringLiteral("lblPurchNo"), QStringLiteral("&Purchase No:"), 75, 570, 975, 195);
+    m_cboPurchNo = new ComboBox(this);
+    m_cboPurchNo->setObjectName(QStringLiteral("cboPurchNo"));
+    setGeometryTwips(m_cboPurchNo, 1275, 510, 3300, 315);
+
+    m_cmdPurchaseNoPreview = new QPushButton(this);
+    m_cmdPurchaseNoPreview->setObjectName(QStringLiteral("cmdPurchaseNoPreview"));
+    m_cmdPurchaseNoPreview->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_cmdPurchaseNoPreview->setIconSize(QSize(twipsToPixelsX(255, this), twipsToPixelsY(255, this)));
+    m_cmdPurchaseNoPreview->setToolTip(QStringLiteral("Preview"));
+    setGeometryTwips(m_cmdPurchaseNoPreview, 4590, 510, 315, 315);
+
+    m_fraSplit = new QGroupBox(QStringLiteral("&Local Purchase Details"), this);
+    m_fraSplit->setObjectName(QStringLiteral("fraSplit"));
+    setGeometryTwips(m_fraSplit, 45, 990, 13725, 6135);
+    m_mfgSplitDetails = new FlexGrid(m_fraSplit);
+    m_mfgSplitDetails->setObjectName(QStringLiteral("mfgSplitDetails"));
+    setGeometryTwips(m_mfgSplitDetails, 135, 240, 13470, 5760);
+    m_txtcostprice = new QLineEdit(m_fraSplit);
+    m_txtcostprice->setObjectName(QStringLiteral("txtcostprice"));
+    setGeometryTwips(m_txtcostprice, 3285, 2100, 2190, 375);
+
+    m_label5 = captionLabel(this, QStringLiteral("Label5"), QStringLiteral("&Remarks:"), 75, 7335, 675, 195);
+    m_txtremarks = new QLineEdit(this);
+    m_txtremarks->setObjectName(QStringLiteral("txtremarks"));
+    m_txtremarks->setMaxLength(kRemarksLength);
+    setGeometryTwips(m_txtremarks, 840, 7275, 12870, 315);
+    paintInputBackground(m_txtremarks, kLightYellow);
+
+    m_chkFix = new QCheckBox(QStringLiteral("Cost &Fix"), this);
+    m_chkFix->setObjectName(QStringLiteral("chkFix"));
+    setGeometryTwips(m_chkFix, 75, 7875, 1500, 330);
+
+    m_cmdok = new QPushButton(QStringLiteral("&Ok"), this);
+    m_cmdok->setObjectName(QStringLiteral("cmdok"));
+    setGeometryTwips(m_cmdok, 11340, 7665, 1170, 510);
+    m_cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    setGeometryTwips(m_cmdClose, 12525, 7665, 1170, 510);
+
+    const QList<QWidget *> tabOrder = {m_cboShop, m_cboDepartmentName, m_cboPurchNo, m_cmdPurchaseNoPreview,
+                                       m_mfgSplitDetails, m_txtcostprice, m_txtremarks, m_chkFix, m_cmdok, m_cmdClose};
+    for (int i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    m_lblShop->setBuddy(m_cboShop);
+    // The date is shown, not entered: its caption leads on to the next list in tab order.
+    m_label3->setBuddy(m_cboPurchNo);
+    m_lblPurchNo->setBuddy(m_cboPurchNo);
+    m_label5->setBuddy(m_txtremarks);
+    for (QLabel *label : {m_lblShop, m_label3, m_lblPurchNo, m_label5})
+        label->installEventFilter(this);
+    for (QWidget *control : {static_cast<QWidget *>(m_txtcostprice), static_cast<QWidget *>(m_txtremarks),
+                             static_cast<QWidget *>(m_chkFix)})
+        control->installEventFilter(this);
+
+    connect(m_cboShop, &ComboBox::click, this, [this] { runHandler(kWindow, QStringLiteral("cboshop_Click"), [this] { cboShop_Click(); }); });
+    connect(m_cboPurchNo, &ComboBox::click, this, [this] {
+        runHandler(kWindow, QStringLiteral("cboPurchNo_Click "), [this] { cboPurchNo_Click(); });
+    });
+    connect(m_cboShop, &ComboBox::keyPress, this, [this](int &keyAscii) { keyPressMovingOn(QStringLiteral("cboshop_KeyPress"), keyAscii); });
+    connect(m_cboPurchNo, &ComboBox::keyPress, this,
+            [this](int &keyAscii) { keyPressMovingOn(QStringLiteral("cboPurchNo_KeyPress"), keyAscii); });
+    connect(m_mfgSplitDetails, &FlexGrid::mouseMove, this, [this] {
+        runHandler(kWindow, QStringLiteral("mfgSplitDetails_MouseMove"), [this] { mfgSplitDetails_MouseMove(); });
+    });
+    connect(m_cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
+}
+
+// What the form designer gave every control; each load starts from here.
+void frmlocalpurchasecosting::restoreDesignState()
+{
+    m_activatedSinceShow = false;
+    m_blnFirstActivation = false;
+    m_costingDate = QDate();
+    setProperty("Tag", QVariant());
+    m_lblShop->setText(kShopCaption);
+    setGeometryTwips(m_lblShop, 75, 150, 465, 195);
+    for (ComboBox *combo : {m_cboShop, m_cboDepartmentName, m_cboPurchNo}) {
+        combo->clear();
+        combo->setEnabled(true);
+    }
+    m_lbldate->clear();
+    FlexGrid &grid = *m_mfgSplitDetails;
+    grid.clear();
+    grid.setFixedRows(1);
+    grid.setRows(1);
+    grid.setCols(1);
+    grid.setToolTipText(QString());
+    // Cost prices are never typed: the box stays hidden and disabled.
+    m_txtcostprice->clear();
+    m_txtcostprice->setVisible(false);
+    m_txtcostprice->setEnabled(false);
+    m_txtremarks->clear();
+    m_txtremarks->setEnabled(true);
+    m_chkFix->setChecked(false);
+    m_chkFix->setEnabled(true);
+    m_cmdok->setEnabled(true);
+}
+
 void frmlocalpurchasecosting::Load()
 {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    restoreDesignState();
+    runHandler(kWindow, QStringLiteral("Form_Load "), [this] { Form_Load(); });
 }
 
 void frmlocalpurchasecosting::showModal()
 {
+    Load();
+    exec();
 }
 
 void frmlocalpurchasecosting::setCostingDate(const QDate &date)
 {
     m_costingDate = date;
+    m_lbldate->setText(value::shortDate(date));
+}
+
+bool frmlocalpurchasecosting::isNewMode() const
+{
+    return moduleState().GStrMasterNewEditFlag == QLatin1String("N");
+}
+
+QString frmlocalpurchasecosting::registerCostingId()
+{
+    const FlexGrid &grid = *frmMaster().FlexMaster();
+    return grid.textMatrix(grid.row(), 0);
+}
+
+void frmlocalpurchasecosting::Form_Load()
+{
+    const SessionContext &s = session();
+    const ModuleState &m = moduleState();
+    m_objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
+    m_objGeneral = createServiceAs<clsGeneral>(servicenames::General);
+    m_objDatabase->adocon = s.adocon;
+    required(m.GObjFormTheme).ApplyFormTheme(*this);
+    for (QLabel *caption : {m_lblShop, m_lbldepartment, m_label3, m_lblPurchNo, m_label5})
+        fitCaption(caption);
+    m_blnFirstActivation = true;
+
+    clsDatabase &db = *m_objDatabase;
+    db.strTableName = QStringLiteral("adepartmentmaster d,aUserDeptDetails u ")
+        + QStringLiteral(" Where d.Companyid = u.Companyid And u.userid = ") + QString::number(s.intUserID)
+        + QStringLiteral(" and d.DepartmentID=u.DeptID and  d.CompanyId= ") + QString::number(s.intcompanyid);
+    db.populatecomboorlist(*m_cboDepartmentName, QStringLiteral("d.DepartmentId"), QStringLiteral("d.DepartmentName"));
+
+    if (m.GBlnAlias) {
+        m_lblShop->setText(m_lblShop->text().replace(QLatin1String("Shop"), m.GStrAlias1, Qt::CaseSensitive));
+        fitCaption(m_lblShop);
+    }
+
+    if (s.intDepartmentId < 1) {
+        db.strTableName = QStringLiteral("apackagesettings");
+        m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName,
+                                             value::toInt32(db.fnreturnfield(QStringLiteral("CompanyDepartment"))));
+    } else {
+        m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName, s.intDepartmentId);
+        m_cboDepartmentName->setEnabled(false);
+    }
+
+    QString shops;
+    if (!isNewMode()) {
+        shops = QStringLiteral("loslocalpurchaseheader loi left outer join aShops ag on ")
+            + QStringLiteral(" loi.lphShopId=ag.ShopId where  loi.lphcancelled=0");
+    } else if (s.intDepartmentId != 0) {
+        shops = QStringLiteral("losLocalPurchaseHeader loi left outer join aShops ag on ")
+            + QStringLiteral(" loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0 and lphDepartmentID=")
+            + QString::number(s.intDepartmentId) + QStringLiteral(" ");
+    } else {
+        shops = QStringLiteral("losLocalPurchaseHeader loi left outer join aShops ag on ")
+            + QStringLiteral(" loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0  ");
+    }
+    if (isNewMode())
+        setCostingDate(s.ProcessDate.date());
+    db.strTableName = shops;
+    db.populatecomboorlist(*m_cboShop, QStringLiteral("distinct ShopId"), QStringLiteral("shopname"));
+
+    QString transaction = QStringLiteral("localpurchasecosting");
+    if (!fnApplyColumnSettings(transaction, *m_mfgSplitDetails, objectName()))
+        applyDefaultColumns();
+}
+
+void frmlocalpurchasecosting::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activatedSinceShow) {
+        m_activatedSinceShow = true;
+        runHandler(kWindow, QStringLiteral("Form_Activate"), [this] { Form_Activate(); });
+    }
+}
+
+// The contents an edit starts from are recorded once, when the loaded costing is first shown.
+void frmlocalpurchasecosting::Form_Activate()
+{
+    if (moduleState().GStrMasterNewEditFlag != QLatin1String("E") || !m_blnFirstActivation)
+        return;
+    setProperty("Tag", QStringLiteral("Loaded"));
+    required(moduleState().GObjAuditTrail).SaveInToTag(*this);
+    m_blnFirstActivation = false;
+}
+
+void frmlocalpurchasecosting::cboShop_Click()
+{
+    const SessionContext &s = session();
+    if (s.intDepartmentId != 0 && m_cboDepartmentName->listIndex() == -1) {
+        messageBox(QStringLiteral("Select Department"), MsgBoxStyle::Information, s.MsgboxTitle, this);
+        return;
+    }
+    if (m_cboShop->listIndex() < 0)
+        return;
+    const QString shop = QString::number(m_cboShop->itemData(m_cboShop->listIndex()));
+    const QString department = s.intDepartmentId != 0
+        ? QString::number(m_cboDepartmentName->itemData(m_cboDepartmentName->listIndex()))
+        : QString();
+
+    QString bills;
+    if (!isNewMode()) {
+        bills = QStringLiteral("loslocalpurchaseheader  lph, ")
+            + QStringLiteral(" loaLocalPurchaseCostingHeader  lpch  where lphcancelled=0 ")
+            + QStringLiteral(" and lphShopId=") + shop + QStringLiteral(" and  lphShopId=lpchShopId and ");
+        if (s.intDepartmentId != 0)
+            bills += QStringLiteral(" lphDepartmentID=") + department + QStringLiteral(" and lphBillID=lpchbillid and lpchCostingid=");
+        else
+            bills += QStringLiteral(" lphBillID=lpchbillid and lpchCostingid=");
+        bills += registerCostingId();
+    } else if (s.intDepartmentId != 0) {
+        bills = QStringLiteral("loslocalpurchaseheader  where lphcosted=0 and ") + QStringLiteral(" lphcancelled=0 and lphShopId=")
+            + shop + QStringLiteral(" and lphDepartmentID=") + department + QStringLiteral(" and lphcosted=0");
+    } else {
+        bills = QStringLiteral("loslocalpurchaseheader  where lphcosted=0 and ") + QStringLiteral(" lphcancelled=0 and lphShopId=")
+            + shop + QStringLiteral("  and lphcosted=0");
+    }
+    m_objDatabase->strTableName = bills;
+    m_objDatabase->populatecomboorlist(*m_cboPurchNo, QStringLiteral("lphBillid"), QStringLiteral("lphBillNo"));
+}
+
+void frmlocalpurchasecosting::NextFocus(int &keyAscii)
+{
+    constexpr int enter = 13;
+    if (keyAscii != enter)
+        return;
+    if (QWidget *from = focusWidget())
+        focusNextControl(from);
+}
+
+void frmlocalpurchasecosting::keyPressMovingOn(const QString &procedureName, int &keyAscii)
+{
+    runHandler(kWindow, procedureName, [this, &keyAscii] { NextFocus(keyAscii); });
+}
+
+void frmlocalpurchasecosting::txtcostprice_GotFocus()
+{
+    m_txtcostprice->setSelection(0, int(m_txtcostprice->text().size()));
+}
+
+void frmlocalpurchasecosting::txtcostprice_KeyPress(int &keyAscii)
+{
+    NextFocus(keyAscii);
+    m_objGeneral->textvalidatenum(*m_txtcostprice, keyAscii, 28, 16);
+}
+
+bool frmlocalpurchasecosting::eventFilter(QObject *watched, QEvent *event)
+{
+    // A caption's access key goes on to the next control that can take the focus when its
+    // own control is disabled, as the old labels did.
+    if (event->type() == QEvent::Shortcut) {
+        auto *label = qobject_cast<QLabel *>(watched);
+        QWidget *buddy = label ? label->buddy() : nullptr;
+        if (buddy && !buddy->isEnabled()) {
+            focusNextControl(buddy);
+            return true;
+        }
+        return QDialog::eventFilter(watched, event);
+    }
+    if (watched == m_txtcostprice && event->type() == QEvent::FocusIn) {
+        runHandler(kWindow, QStringLiteral("txtcostprice_GotFocus"), [this] { txtcostprice_GotFocus(); });
+        return QDialog::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+
+    int keyAscii = vbKeyAscii(static_cast<QKeyEvent *>(event));
+    if (keyAscii == 0)
+        return QDialog::eventFilter(watched, event);
+    const int typed = keyAscii;
+    if (watched == m_txtcostprice)
+        runHandler(kWindow, QStringLiteral("txtcostprice_KeyPress"), [this, &keyAscii] { txtcostprice_KeyPress(keyAscii); });
+    else if (watched == m_txtremarks)
+        keyPressMovingOn(QStringLiteral("txtremarks_KeyPress"), keyAscii);
+    else if (watched == m_chkFix)
+        keyPressMovingOn(QStringLiteral("chkFix_KeyPress"), keyAscii);
+    // Enter has done its work; it must not reach the dialog's default button.
+    constexpr int enter = 13;
+    if (keyAscii == 0 || typed == enter)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmlocalpurchasecosting::Unload()
+{
+    if (!m_loaded)
+        return;
+    bool cancel = false;
+    runHandler(kWindow, QStringLiteral("Form_QueryUnload"), [this, &cancel] { Form_QueryUnload(cancel); });
+    if (!cancel)
+        unload();
+}
+
+void frmlocalpurchasecosting::Form_QueryUnload(bool &cancel)
+{
+    frmMaster().FlexFlag.clear();
+    if (!m_cmdok->isEnabled() || !required(moduleState().GObjAuditTrail).DataChanged(*this))
+        return;
+    const int answer = messageBox(QStringLiteral("Save Changes?"), MsgBoxStyle::YesNoCancel + MsgBoxStyle::Question,
+                                  session().MsgboxTitle, this);
+    if (answer == MsgBoxAnswer::Cancel) {
+        cancel = true;
+    } else if (answer == MsgBoxAnswer::Yes) {
+        cmdok_Click();
+        // A save that stopped on a check or an error leaves OK enabled and the work on screen.
+        cancel = m_cmdok->isEnabled();
+    }
+}
+
+// A save that succeeded unloads the window from inside the closing check's Yes answer, so
+// the outer check finds it unloaded already.
+void frmlocalpurchasecosting::unload()
+{
+    if (!m_loaded)
+        return;
+    m_loaded = false;
+    done(QDialog::Rejected);
+}
+
+void frmlocalpurchasecosting::reject()
+{
+    m_cmdClose->click();
+}
+
+void frmlocalpurchasecosting::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    Unload();
 }
 
 } // namespace kadu2217

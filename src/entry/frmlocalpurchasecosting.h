@@ -2,6 +2,8 @@
 
 #include <kadu2217/services.h>
 
+#include "entry/costingsave.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -10,7 +12,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QToolButton;
 
 namespace kadu2217 {
 
@@ -33,31 +34,90 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Load() if needed, then shows the window modally; returns when it has been unloaded.
     void showModal();
+    // The old "Unload Me": the closing check runs first and may keep the window open.
+    void Unload();
 
     ComboBox *cboShop() const { return m_cboShop; }
     ComboBox *cboDepartmentName() const { return m_cboDepartmentName; }
     ComboBox *cboPurchNo() const { return m_cboPurchNo; }
+    QLabel *lblShop() const { return m_lblShop; }
     QLabel *lbldate() const { return m_lbldate; }
     FlexGrid *mfgSplitDetails() const { return m_mfgSplitDetails; }
     QLineEdit *txtcostprice() const { return m_txtcostprice; }
     QLineEdit *txtremarks() const { return m_txtremarks; }
     QCheckBox *chkFix() const { return m_chkFix; }
+    QPushButton *cmdPurchaseNoPreview() const { return m_cmdPurchaseNoPreview; }
     QPushButton *cmdok() const { return m_cmdok; }
     QPushButton *cmdClose() const { return m_cmdClose; }
 
     // The costing date shown in lbldate, kept as a date beside its display text.
     QDate costingDate() const { return m_costingDate; }
+    // Shows the date in lbldate in the short date form and keeps it.
     void setCostingDate(const QDate &date);
 
+    // Enter (13) moves the focus on as a Tab keystroke does; the key code stays as it is.
+    void NextFocus(int &keyAscii);
+    // The factor from the vendor's currency into the inventory currency for the bill last
+    // selected (GStrExchangeRates).
+    double getComparedExchangeRate(qint16 &vendorCurrency, qint16 &inventoryCurrency);
+
+    // Saves the costing (OK); also run when the user answers Yes to "Save Changes?". A save
+    // that succeeded disables cmdok and unloads the window.
+    void cmdok_Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildControls();
+    void restoreDesignState();
+
+    void Form_Load();
+    void Form_Activate();
+    // Sets `cancel` to keep the window open.
+    void Form_QueryUnload(bool &cancel);
+    void unload();
+
+    void cboShop_Click();
+    void cboPurchNo_Click();
+    void applyDefaultColumns();
+    void mfgSplitDetails_MouseMove();
+    void txtcostprice_GotFocus();
+    void txtcostprice_KeyPress(int &keyAscii);
+    // A key handler that only moves on at Enter (cboShop, cboPurchNo, chkFix, txtremarks).
+    void keyPressMovingOn(const QString &procedureName, int &keyAscii);
+
+    // The id of the costing in the register's current row, as its text.
+    static QString registerCostingId();
+    bool isNewMode() const;
+
+    std::shared_ptr<clsDatabase> m_objDatabase;
+    std::shared_ptr<clsGeneral> m_objGeneral;
+    CostingToSave costingInWindow() const;
+
     bool m_loaded = false;
+    // The costing being saved: the new header's id, or the edited costing's.
+    qint32 m_costingId = 0;
+    bool m_blnFirstActivation = false;
+    bool m_activatedSinceShow = false;
     QDate m_costingDate;
+
+    QLabel *m_lblShop = nullptr;
     ComboBox *m_cboShop = nullptr;
+    QLabel *m_lbldepartment = nullptr;
     ComboBox *m_cboDepartmentName = nullptr;
-    ComboBox *m_cboPurchNo = nullptr;
+    QLabel *m_label3 = nullptr;
     QLabel *m_lbldate = nullptr;
+    QLabel *m_lblPurchNo = nullptr;
+    ComboBox *m_cboPurchNo = nullptr;
+    QPushButton *m_cmdPurchaseNoPreview = nullptr;
+    QGroupBox *m_fraSplit = nullptr;
     FlexGrid *m_mfgSplitDetails = nullptr;
     QLineEdit *m_txtcostprice = nullptr;
+    QLabel *m_label5 = nullptr;
     QLineEdit *m_txtremarks = nullptr;
     QCheckBox *m_chkFix = nullptr;
     QPushButton *m_cmdok = nullptr;

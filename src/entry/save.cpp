@@ -1,0 +1,70 @@
+#include "entry/frmlocalpurchasecosting.h"
+
+#include "controls/busycursor.h"
+#include "controls/combobox.h"
+#include "controls/flexgrid.h"
+#include "controls/messagebox.h"
+#include "shell/refreshmasterrow.h"
+#include "shell/reporterror.h"
+#include "shell/session.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kadu2217 {
+
+CostingToSave frmlocalpurchasecosting::costingInWindow() const
+{
+    CostingToSave costing;
+    costing.newMode = isNewMode();
+    costing.departmentId = m_cboDepartmentName->listIndex() < 0 ? 0 : m_cboDepartmentName->itemData(m_cboDepartmentName->listIndex());
+    costing.shopId = m_cboShop->listIndex() < 0 ? 0 : m_cboShop->itemData(m_cboShop->listIndex());
+    costing.billId = m_cboPurchNo->listIndex() < 0 ? 0 : m_cboPurchNo->itemData(m_cboPurchNo->listIndex());
+    costing.purchaseNo = m_cboPurchNo->text();
+    costing.remarks = m_txtremarks->text();
+    costing.costingDate = m_costingDate;
+    costing.costFix = m_chkFix->isChecked();
+    if (!costing.newMode)
+        costing.editedCostingId = registerCostingId();
+    const FlexGrid &grid = *m_mfgSplitDetails;
+    for (int r = 1; r < grid.rows(); ++r)
+        costing.lines.append({grid.textMatrix(r, grid.cols() - 1), grid.textMatrix(r, 3), grid.textMatrix(r, 4), grid.textMatrix(r, 5)});
+    return costing;
+}
+
+void frmlocalpurchasecosting::cmdok_Click()
+{
+    const auto rollBack = [] {
+        if (session().adocon && session().adocon->inTransaction())
+            session().adocon->rollbackTrans();
+    };
+    const auto pointerBack = [this] { setMousePointer(this, MousePointer::Default); };
+    runHandler(QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this, &pointerBack] {
+        const CostingToSave costing = costingInWindow();
+        const CostingCheck check = checkCosting(costing, m_cboShop->listIndex(), m_cboPurchNo->listIndex(),
+                                                m_cboDepartmentName->listIndex());
+        if (!check.passed()) {
+            messageBox(check.message, MsgBoxStyle::OkOnly | MsgBoxStyle::Information, session().MsgboxTitle, this);
+            if (auto *control = findChild<QWidget *>(check.focusControl))
+                control->setFocus();
+            return;
+        }
+        setMousePointer(this, MousePointer::Hourglass);
+        const SaveOutcome outcome = saveCosting(session().adocon, *m_objDatabase, *moduleState().GObjAuditTrail, this, costing,
+                                                m_costingId);
+        if (!outcome.saved) {
+            messageBox(QStringLiteral("This Purchase No. already exists in the Costing No. '") + outcome.duplicateCostingNo
+                           + QStringLiteral("'"),
+                       MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, session().MsgboxTitle, this);
+            pointerBack();
+            return;
+        }
+        RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(m_costingId), costing.newMode ? m_costingId : 0);
+        m_cmdok->setEnabled(false);
+        pointerBack();
+        Unload();
+    }, {rollBack, pointerBack});
+}
+
+} // namespace kadu2217
