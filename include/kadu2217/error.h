@@ -16,6 +16,7 @@ inline constexpr qint32 DivisionByZero = 11;
 inline constexpr qint32 TypeMismatch = 13;
 inline constexpr qint32 ObjectRequired = 424;
 inline constexpr qint32 InvalidUseOfNull = 94;
+inline constexpr qint32 ObjectVariableNotSet = 91;
 inline constexpr qint32 InvalidProcedureCall = 5;
 inline constexpr qint32 ActiveXCannotCreate = 429;
 inline constexpr qint32 NoCurrentRecord = 3021;

@@ -12,6 +12,7 @@
 #include "entry/columnsettings.h"
 #include "register/frmmaster.h"
 #include "shell/reporterror.h"
+#include "shell/required.h"
 #include "shell/session.h"
 #include "shell/windows.h"
 
@@ -31,17 +32,6 @@ const QString kWindow = QStringLiteral("frmlocalpurchasecosting");
 const QString kShopCaption = QStringLiteral("&Shop:");
 constexpr VbColor kLightYellow = 0x00C0FFFF;
 constexpr int kRemarksLength = 240;
-constexpr qint32 kObjectVariableNotSet = 91;
-
-// The module-wide services exist once the register has loaded; without it the old code met
-// an unset object variable.
-template <typename Service>
-Service &required(const std::shared_ptr<Service> &service)
-{
-    if (!service)
-        raise(kObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
-    return *service;
-}
 
 void paintInputBackground(QWidget *control, VbColor color)
 {
@@ -62,10 +52,8 @@ void fitCaption(QLabel *label)
 QLabel *captionLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
                      int height)
 {
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name);
+    auto *label = placeControl<QLabel>(parent, name, {left, top, width, height}, caption);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setGeometryTwips(label, left, top, width, height);
     return label;
 }
 
@@ -87,14 +75,10 @@ void frmlocalpurchasecosting::buildControls()
 
     // Created in tab order, so that the focus chain is that order from the start.
     m_lblShop = captionLabel(this, QStringLiteral("lblShop"), kShopCaption, 75, 150, 465, 195);
-    m_cboShop = new ComboBox(this);
-    m_cboShop->setObjectName(QStringLiteral("cboShop"));
-    setGeometryTwips(m_cboShop, 1275, 90, 3300, 315);
+    m_cboShop = placeControl<ComboBox>(this, QStringLiteral("cboShop"), {1275, 90, 3300, 315});
 
     m_lbldepartment = captionLabel(this, QStringLiteral("lbldepartment"), QStringLiteral("Department:"), 5670, 150, 870, 195);
-    m_cboDepartmentName = new ComboBox(this);
-    m_cboDepartmentName->setObjectName(QStringLiteral("cboDepartmentName"));
-    setGeometryTwips(m_cboDepartmentName, 6630, 90, 4050, 315);
+    m_cboDepartmentName = placeControl<ComboBox>(this, QStringLiteral("cboDepartmentName"), {6630, 90, 4050, 315});
     paintInputBackground(m_cboDepartmentName, kLightYellow);
 
     m_label3 = captionLabel(this, QStringLiteral("Label3"), QStringLiteral("D&ate:"), 11055, 105, 510, 210);
@@ -108,44 +92,26 @@ void frmlocalpurchasecosting::buildControls()
     m_lbldate->setPalette(datePalette);
 
     m_lblPurchNo = captionLabel(this, QStringLiteral("lblPurchNo"), QStringLiteral("&Purchase No:"), 75, 570, 975, 195);
-    m_cboPurchNo = new ComboBox(this);
-    m_cboPurchNo->setObjectName(QStringLiteral("cboPurchNo"));
-    setGeometryTwips(m_cboPurchNo, 1275, 510, 3300, 315);
+    m_cboPurchNo = placeControl<ComboBox>(this, QStringLiteral("cboPurchNo"), {1275, 510, 3300, 315});
 
-    m_cmdPurchaseNoPreview = new QPushButton(this);
-    m_cmdPurchaseNoPreview->setObjectName(QStringLiteral("cmdPurchaseNoPreview"));
+    m_cmdPurchaseNoPreview = placeControl<QPushButton>(this, QStringLiteral("cmdPurchaseNoPreview"), {4590, 510, 315, 315});
     m_cmdPurchaseNoPreview->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_cmdPurchaseNoPreview->setIconSize(QSize(twipsToPixelsX(255, this), twipsToPixelsY(255, this)));
     m_cmdPurchaseNoPreview->setToolTip(QStringLiteral("Preview"));
-    setGeometryTwips(m_cmdPurchaseNoPreview, 4590, 510, 315, 315);
 
-    m_fraSplit = new QGroupBox(QStringLiteral("&Local Purchase Details"), this);
-    m_fraSplit->setObjectName(QStringLiteral("fraSplit"));
-    setGeometryTwips(m_fraSplit, 45, 990, 13725, 6135);
-    m_mfgSplitDetails = new FlexGrid(m_fraSplit);
-    m_mfgSplitDetails->setObjectName(QStringLiteral("mfgSplitDetails"));
-    setGeometryTwips(m_mfgSplitDetails, 135, 240, 13470, 5760);
-    m_txtcostprice = new QLineEdit(m_fraSplit);
-    m_txtcostprice->setObjectName(QStringLiteral("txtcostprice"));
-    setGeometryTwips(m_txtcostprice, 3285, 2100, 2190, 375);
+    m_fraSplit = placeControl<QGroupBox>(this, QStringLiteral("fraSplit"), {45, 990, 13725, 6135}, QStringLiteral("&Local Purchase Details"));
+    m_mfgSplitDetails = placeControl<FlexGrid>(m_fraSplit, QStringLiteral("mfgSplitDetails"), {135, 240, 13470, 5760});
+    m_txtcostprice = placeControl<QLineEdit>(m_fraSplit, QStringLiteral("txtcostprice"), {3285, 2100, 2190, 375});
 
     m_label5 = captionLabel(this, QStringLiteral("Label5"), QStringLiteral("&Remarks:"), 75, 7335, 675, 195);
-    m_txtremarks = new QLineEdit(this);
-    m_txtremarks->setObjectName(QStringLiteral("txtremarks"));
+    m_txtremarks = placeControl<QLineEdit>(this, QStringLiteral("txtremarks"), {840, 7275, 12870, 315});
     m_txtremarks->setMaxLength(kRemarksLength);
-    setGeometryTwips(m_txtremarks, 840, 7275, 12870, 315);
     paintInputBackground(m_txtremarks, kLightYellow);
 
-    m_chkFix = new QCheckBox(QStringLiteral("Cost &Fix"), this);
-    m_chkFix->setObjectName(QStringLiteral("chkFix"));
-    setGeometryTwips(m_chkFix, 75, 7875, 1500, 330);
+    m_chkFix = placeControl<QCheckBox>(this, QStringLiteral("chkFix"), {75, 7875, 1500, 330}, QStringLiteral("Cost &Fix"));
 
-    m_cmdok = new QPushButton(QStringLiteral("&Ok"), this);
-    m_cmdok->setObjectName(QStringLiteral("cmdok"));
-    setGeometryTwips(m_cmdok, 11340, 7665, 1170, 510);
-    m_cmdClose = new QPushButton(QStringLiteral("&Close"), this);
-    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    setGeometryTwips(m_cmdClose, 12525, 7665, 1170, 510);
+    m_cmdok = placeControl<QPushButton>(this, QStringLiteral("cmdok"), {11340, 7665, 1170, 510}, QStringLiteral("&Ok"));
+    m_cmdClose = placeControl<QPushButton>(this, QStringLiteral("cmdClose"), {12525, 7665, 1170, 510}, QStringLiteral("&Close"));
 
     const QList<QWidget *> tabOrder = {m_cboShop, m_cboDepartmentName, m_cboPurchNo, m_cmdPurchaseNoPreview,
                                        m_mfgSplitDetails, m_txtcostprice, m_txtremarks, m_chkFix, m_cmdok, m_cmdClose};

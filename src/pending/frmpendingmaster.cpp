@@ -10,6 +10,7 @@
 #include "entry/frmlocalpurchasecosting.h"
 #include "pending/pendingquery.h"
 #include "shell/reporterror.h"
+#include "shell/required.h"
 #include "shell/session.h"
 #include "shell/windows.h"
 
@@ -27,23 +28,6 @@ constexpr int kShopIdSubItem = 5;
 constexpr int kConfirmedSubItem = 6;
 constexpr VbColor kConfirmedSwatch = 0xC00000;
 constexpr VbColor kConfirmedText = 0xFF0000;
-constexpr qint32 kObjectVariableNotSet = 91;
-
-// The register creates the shared objects and the entry window builds its controls on load;
-// reaching either before that is reported as the old forms reported it, not a crash.
-template <typename T>
-T &required(T *object)
-{
-    if (!object)
-        raise(kObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
-    return *object;
-}
-
-template <typename T>
-T &required(const std::shared_ptr<T> &object)
-{
-    return required(object.get());
-}
 
 void setBackColor(QLabel *label, VbColor color, const QPalette &resolveFrom)
 {

@@ -78,7 +78,8 @@ void FrmMaster::buildControls()
     setTabOrder(m_cmdDelete, m_cmdClose);
 
     connect(m_cmdnew, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdNew_Click"), [this] { cmdnew_Click(); }); });
-    connect(m_cmdEdit, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("CmdEdit_Click "), [this] { CmdEdit_Click(); }); });
+    // Edit reports its own failures: it is also reached from the grid's Enter and double-click.
+    connect(m_cmdEdit, &QPushButton::clicked, this, [this] { CmdEdit_Click(); });
     connect(m_flexMaster, &FlexGrid::dblClick, this, [this] {
         runHandler(kWindow, QStringLiteral("flexMaster_DblClick"), [this] {
             if (m_cmdEdit->isEnabled())
