@@ -26,14 +26,13 @@ namespace {
 
 const QDateTime kProcessDate(QDate(2012, 3, 15), QTime(11, 5));
 
+const QString kAcme = QStringLiteral("Acme Traders");
+
 struct Bill {
     int id;
-    QString vendor = QStringLiteral("Acme Traders");
-    int department = 1;
-    int shop = 1;
-    QVariant confirmed = 1;
-    QVariant costed = 0;
-    QVariant cancelled = 0;
+    QString vendor = kAcme;
+    int department = 1, shop = 1;
+    QVariant confirmed = 1, costed = 0, cancelled = 0;
     int company = 1;
     QDateTime made = QDateTime(QDate(2012, 3, 15), QTime(9, 0));
 };
@@ -50,6 +49,14 @@ void addBill(const ConnectionPtr &c, const Bill &b)
                 b.company, b.department, b.costed, b.cancelled, b.confirmed});
 }
 
+ConnectionPtr databaseWith(const QVector<Bill> &bills)
+{
+    auto c = openNewDatabase();
+    for (const Bill &b : bills)
+        addBill(c, b);
+    return c;
+}
+
 // The shared objects the register creates on load, for windows opened without it.
 void createSharedObjects()
 {
@@ -57,21 +64,27 @@ void createSharedObjects()
     moduleState().GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
 }
 
-frmPendingMaster &openPending(const ConnectionPtr &c, qint16 department = 0)
+frmPendingMaster &openPending(const ConnectionPtr &c, qint16 department = 0, const QString &mode = {})
 {
     startSession(c, 1, department, kProcessDate);
     createSharedObjects();
+    moduleState().GStrMasterNewEditFlag = mode;
     frmPendingMaster &w = pendingWindow();
     w.Form_Load();
     w.show();
     return w;
 }
 
-QStringList column(const ListView *list, int subItem)
+// Each item's sub-items joined by '|'.
+QStringList items(const ListView *list, const QList<int> &subItems)
 {
     QStringList texts;
-    for (int i = 1; i <= list->listItemCount(); ++i)
-        texts << (subItem == 0 ? list->itemText(i) : list->subItemText(i, subItem));
+    for (int i = 1; i <= list->listItemCount(); ++i) {
+        QStringList cells;
+        for (int sub : subItems)
+            cells << (sub == 0 ? list->itemText(i) : list->subItemText(i, sub));
+        texts << cells.join(QLatin1Char('|'));
+    }
     return texts;
 }
 
@@ -80,12 +93,6 @@ void clickHeader(ListView *list, int column)
     QHeaderView *header = list->header();
     const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
-}
-
-void search(frmPendingMaster &w, const QString &text)
-{
-    w.txtsearchtext()->setText(text);
-    QTest::keyClick(w.txtsearchtext(), Qt::Key_Return);
 }
 
 } // namespace
@@ -106,52 +113,44 @@ private slots:
             return (m.style & 0xF) == MsgBoxStyle::YesNoCancel ? MsgBoxAnswer::No : MsgBoxAnswer::Ok;
         });
     }
+    // A test that expects reports takes them off the record.
     void cleanup()
     {
         sqldt::setServerClock({});
         resetModule();
+        QVERIFY2(m_errors->isEmpty(), m_errors->isEmpty() ? "" : qPrintable(m_errors->first().description));
     }
 
     void listsConfirmedOpenBillsOfCompanyAndDepartment_data()
     {
         QTest::addColumn<int>("department");
-        QTest::addColumn<QStringList>("ids");
-        QTest::newRow("all departments") << 0 << QStringList{"1", "2"};
-        QTest::newRow("department 1") << 1 << QStringList{"1"};
-        QTest::newRow("department 2") << 2 << QStringList{"2"};
+        QTest::addColumn<QStringList>("listed"); // id|bill no|date|vendor|shop|confirmed
+        const QString day = value::shortDate(QDate(2012, 3, 15));
+        const QString first = "1|B-1|" + day + "|Acme Traders|1|Yes";
+        const QString second = "2|B-2|" + day + "|Bharat Stores|3|Yes";
+        QTest::newRow("all departments") << 0 << QStringList{first, second};
+        QTest::newRow("department 1") << 1 << QStringList{first};
+        QTest::newRow("department 2") << 2 << QStringList{second};
         QTest::newRow("department without bills") << 4 << QStringList{};
     }
     void listsConfirmedOpenBillsOfCompanyAndDepartment()
     {
         QFETCH(int, department);
-        QFETCH(QStringList, ids);
-        auto c = openNewDatabase();
-        addBill(c, {1});
-        addBill(c, {2, QStringLiteral("Bharat Stores"), 2, 3});
-        Bill unconfirmed{3};
-        unconfirmed.confirmed = 0;
-        Bill confirmedUnknown{4};
-        confirmedUnknown.confirmed = QVariant();
-        Bill costed{5};
-        costed.costed = 1;
-        Bill cancelled{6};
-        cancelled.cancelled = 1;
-        Bill otherCompany{7};
-        otherCompany.company = 2;
-        for (const Bill &b : {unconfirmed, confirmedUnknown, costed, cancelled, otherCompany})
-            addBill(c, b);
-
+        QFETCH(QStringList, listed);
+        // bills 3 to 7 are never listed: unconfirmed, confirmation unknown, costed, cancelled, another company's
+        auto c = databaseWith({{1}, {2, QStringLiteral("Bharat Stores"), 2, 3}, {3, kAcme, 1, 1, 0},
+                               {4, kAcme, 1, 1, QVariant()}, {5, kAcme, 1, 1, 1, 1}, {6, kAcme, 1, 1, 1, 0, 1},
+                               {7, kAcme, 1, 1, 1, 0, 0, 2}});
         frmPendingMaster &w = openPending(c, qint16(department));
         const ListView *list = w.lvwPending();
-        QCOMPARE(column(list, 0), ids);
-        if (department == 0) {
-            QCOMPARE(column(list, 1), (QStringList{"B-1", "B-2"}));
-            QCOMPARE(column(list, 2), QStringList(2, value::shortDate(QDate(2012, 3, 15))));
-            QCOMPARE(column(list, 3), (QStringList{"Acme Traders", "Bharat Stores"}));
-            QCOMPARE(column(list, 5), (QStringList{"1", "3"}));
-            QCOMPARE(column(list, 6), (QStringList{"Yes", "Yes"}));
+        QCOMPARE(items(list, {0, 1, 2, 3, 5, 6}), listed);
+        // confirmed bills: blue after the id, as is the legend's Confirmed swatch
+        for (int item = 1; item <= list->listItemCount(); ++item) {
+            QCOMPARE(list->subItemForeColor(item, 0), VbColor(0));
+            for (int sub = 1; sub <= 6; ++sub)
+                QCOMPARE(list->subItemForeColor(item, sub), VbColor(0xFF0000));
         }
-        QVERIFY(m_errors->isEmpty());
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label3"))->palette().color(QPalette::Window), QColor(0, 0, 0xC0));
     }
 
     void elapsedTimeCountsMinuteBoundaries_data()
@@ -160,16 +159,15 @@ private slots:
         QTest::addColumn<QString>("storedTime"); // lphBillTime when it is kept apart from the bill's day
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("elapsed");
-        const QDate day(2012, 3, 15);
-        const QDateTime nine(day, QTime(9, 0));
-        QTest::newRow("09:00 seen at 11:05") << nine << QString() << QDateTime(day, QTime(11, 5)) << "2 Hrs:5Mts";
-        QTest::newRow("time on another day") << nine << "1900-01-01 09:00" << QDateTime(day, QTime(11, 5)) << "2 Hrs:5Mts";
-        QTest::newRow("just made") << nine << QString() << QDateTime(day, QTime(9, 0, 40)) << "0 Hrs:0Mts";
-        QTest::newRow("seconds of the bill dropped")
-            << QDateTime(day, QTime(9, 0, 59)) << QString() << QDateTime(day, QTime(9, 1)) << "0 Hrs:1Mts";
-        QTest::newRow("evening to next morning")
-            << QDateTime(day, QTime(21, 30)) << QString() << QDateTime(day.addDays(1), QTime(0, 15)) << "2 Hrs:45Mts";
-        QTest::newRow("more than a day") << nine << QString() << QDateTime(day.addDays(2), QTime(9, 59, 59)) << "48 Hrs:59Mts";
+        const auto at = [](const char *text) { return QDateTime::fromString(QLatin1String(text), Qt::ISODate); };
+        const QDateTime nine = at("2012-03-15T09:00");
+        QTest::newRow("09:00 seen at 11:05") << nine << QString() << at("2012-03-15T11:05") << "2 Hrs:5Mts";
+        QTest::newRow("time on another day") << nine << "1900-01-01 09:00" << at("2012-03-15T11:05") << "2 Hrs:5Mts";
+        QTest::newRow("seconds of the bill dropped") << at("2012-03-15T09:00:59") << QString() << at("2012-03-15T09:01")
+                                                     << "0 Hrs:1Mts";
+        QTest::newRow("evening to next morning") << at("2012-03-15T21:30") << QString() << at("2012-03-16T00:15")
+                                                 << "2 Hrs:45Mts";
+        QTest::newRow("more than a day") << nine << QString() << at("2012-03-17T09:59:59") << "48 Hrs:59Mts";
     }
     void elapsedTimeCountsMinuteBoundaries()
     {
@@ -177,38 +175,13 @@ private slots:
         QFETCH(QString, storedTime);
         QFETCH(QDateTime, now);
         QFETCH(QString, elapsed);
-        auto c = openNewDatabase();
         Bill bill{1};
         bill.made = made;
-        addBill(c, bill);
+        auto c = databaseWith({bill});
         if (!storedTime.isEmpty())
             c->execute(QStringLiteral("update losLocalPurchaseHeader set lphBillTime=?"), {storedTime});
         sqldt::setServerClock([now] { return now; });
-        frmPendingMaster &w = openPending(c);
-        QCOMPARE(column(w.lvwPending(), 4), QStringList{elapsed});
-        QVERIFY(m_errors->isEmpty());
-    }
-
-    void confirmedBillsShowInBlueWithLegend()
-    {
-        auto c = openNewDatabase();
-        addBill(c, {1});
-        addBill(c, {2});
-        frmPendingMaster &w = openPending(c);
-        const ListView *list = w.lvwPending();
-        QCOMPARE(list->columnHeaderCount(), 7);
-        for (int item = 1; item <= 2; ++item) {
-            QCOMPARE(list->subItemForeColor(item, 0), VbColor(0));
-            for (int sub = 1; sub <= 6; ++sub)
-                QCOMPARE(list->subItemForeColor(item, sub), VbColor(0xFF0000));
-        }
-        const auto *confirmed = w.findChild<QLabel *>(QStringLiteral("Label3"));
-        const auto *notConfirmed = w.findChild<QLabel *>(QStringLiteral("Label5"));
-        QCOMPARE(confirmed->palette().color(QPalette::Window), QColor(0, 0, 0xC0));
-        QCOMPARE(notConfirmed->palette().color(QPalette::Window), w.palette().color(QPalette::WindowText));
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label4"))->text(), QStringLiteral("Confirmed"));
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Label6"))->text(), QStringLiteral("Not Confirmed"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Pending Local Purchase Bills"));
+        QCOMPARE(items(openPending(c).lvwPending(), {4}), QStringList{elapsed});
     }
 
     void columnClickSortsAscendingAsText_data()
@@ -222,27 +195,23 @@ private slots:
     {
         QFETCH(int, column);
         QFETCH(QStringList, order);
-        auto c = openNewDatabase();
-        addBill(c, {9, QStringLiteral("apex")});
-        addBill(c, {10, QStringLiteral("Zenith")});
-        addBill(c, {100, QStringLiteral("Bharat")});
-        frmPendingMaster &w = openPending(c);
+        frmPendingMaster &w = openPending(databaseWith(
+            {{9, QStringLiteral("apex")}, {10, QStringLiteral("Zenith")}, {100, QStringLiteral("Bharat")}}));
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ListView *list = w.lvwPending();
-        QCOMPARE(::column(list, 3), (QStringList{"apex", "Zenith", "Bharat"}));
+        QCOMPARE(items(list, {3}), (QStringList{"apex", "Zenith", "Bharat"}));
         clickHeader(list, column);
+        QCOMPARE(items(list, {3}), order);
+        clickHeader(list, column); // the second click keeps the order
+        QCOMPARE(items(list, {3}), order);
         QCOMPARE(list->sortKey(), column);
-        QCOMPARE(::column(list, 3), order);
-        clickHeader(list, column);
-        QCOMPARE(::column(list, 3), order);
         QCOMPARE(list->sortOrder(), Qt::AscendingOrder);
-        QVERIFY(m_errors->isEmpty());
     }
 
     void searchSelectsFirstMatchOrSaysSo_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("selected"); // 0: no match
         QTest::newRow("vendor prefix, other case, blanks") << "  bha " << 2;
         QTest::newRow("bill number") << "B-3" << 3;
         QTest::newRow("no match") << "Zen" << 0;
@@ -251,100 +220,55 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, selected);
-        auto c = openNewDatabase();
-        addBill(c, {1, QStringLiteral("Acme")});
-        addBill(c, {2, QStringLiteral("Bharat Stores")});
-        addBill(c, {3, QStringLiteral("Bharat Agencies")});
-        frmPendingMaster &w = openPending(c);
+        frmPendingMaster &w = openPending(databaseWith({{1, QStringLiteral("Acme")}, {2, QStringLiteral("Bharat Stores")},
+                                                        {3, QStringLiteral("Bharat Agencies")}}));
         w.txtsearchtext()->setFocus();
-        search(w, text);
-        if (selected == 0) {
-            QCOMPARE(m_messages->size(), 1);
-            QCOMPARE(m_messages->first().text, QStringLiteral("No match found"));
-            QCOMPARE(m_messages->first().style, 64);
-            QCOMPARE(m_messages->first().title, session().MsgboxTitle);
-            QCOMPARE(w.lvwPending()->selectedItem(), 1);
-            QCOMPARE(w.focusWidget(), w.txtsearchtext());
-        } else {
-            QVERIFY(m_messages->isEmpty());
-            QCOMPARE(w.lvwPending()->selectedItem(), selected);
-            QCOMPARE(w.focusWidget(), w.lvwPending());
-        }
+        w.txtsearchtext()->setText(text);
+        QTest::keyClick(w.txtsearchtext(), Qt::Key_Return);
+        QStringList shown;
+        for (const ShownMessage &m : *m_messages)
+            shown << m.text + '/' + QString::number(m.style);
+        QCOMPARE(shown, selected ? QStringList() : QStringList{"No match found/64"});
+        QCOMPARE(w.lvwPending()->selectedItem(), selected ? selected : 1);
+        QCOMPARE(w.focusWidget(), selected ? static_cast<QWidget *>(w.lvwPending()) : w.txtsearchtext());
         QVERIFY(w.isVisible());
-        QVERIFY(m_errors->isEmpty());
-    }
-
-    void doubleClickOnEmptyListDoesNothing()
-    {
-        auto c = openNewDatabase();
-        frmPendingMaster &w = openPending(c);
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("E");
-        QTest::mouseDClick(w.lvwPending()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-        QTest::keyClick(w.lvwPending(), Qt::Key_Return);
-        QCOMPARE(moduleState().GStrMasterNewEditFlag, QStringLiteral("E"));
-        QVERIFY(moduleState().GObjAuditTrail->LoggedTime.isNull());
-        QVERIFY(w.isVisible());
-        QVERIFY(m_errors->isEmpty());
-    }
-
-    void failedOpeningIsReportedAndLeavesWindow()
-    {
-        auto c = openNewDatabase();
-        addBill(c, {1});
-        frmPendingMaster &w = openPending(c);
-        moduleState().GObjAuditTrail.reset();
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("E");
-        QTest::keyClick(w.lvwPending(), Qt::Key_Return);
-        QCOMPARE(m_errors->size(), 1);
-        QCOMPARE(m_errors->first().procedure, QStringLiteral("lvwPending_KeyPress"));
-        QCOMPARE(m_errors->first().number, 91);
-        QCOMPARE(moduleState().GStrMasterNewEditFlag, QStringLiteral("E"));
-        QCOMPARE(mousePointer(&w), int(MousePointer::Default));
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.lvwPending()->listItemCount(), 1);
     }
 
     void enterOpensEntryWindowOnTheBill_data()
     {
         QTest::addColumn<bool>("byKey");
-        QTest::newRow("Enter") << true;
-        QTest::newRow("double-click") << false;
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("Enter") << true << false;
+        QTest::newRow("double-click") << false << false;
+        QTest::newRow("Enter on an empty list") << true << true;
+        QTest::newRow("double-click on an empty list") << false << true;
     }
     void enterOpensEntryWindowOnTheBill()
     {
         QFETCH(bool, byKey);
+        QFETCH(bool, empty);
         DemoOptions options;
         options.now = kProcessDate;
-        auto c = openNewDatabase(true, options);
-        startSession(c, demo::adminUserId, 0, kProcessDate);
-        createSharedObjects();
-        frmPendingMaster &w = pendingWindow();
-        w.Form_Load();
-        w.show();
+        frmPendingMaster &w = openPending(empty ? openNewDatabase() : openNewDatabase(true, options));
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ListView *list = w.lvwPending();
-        QVERIFY(list->listItemCount() >= 2);
         const int chosen = list->listItemCount() / 2 + 1;
-        list->setSelectedItem(chosen);
-        const qint32 billId = list->itemText(chosen).toInt();
-        const qint32 shopId = list->subItemText(chosen, 5).toInt();
+        QString billAndShop;
+        if (!empty) {
+            list->setSelectedItem(chosen);
+            billAndShop = list->itemText(chosen) + '|' + list->subItemText(chosen, 5);
+        }
 
         // The entry window runs modally inside the handler: read it and close it from there.
         frmlocalpurchasecosting &entry = entryWindow();
-        bool reached = false;
-        qint32 seenShop = -1;
-        qint32 seenBill = -1;
+        QString seen;
         QTimer probe;
         connect(&probe, &QTimer::timeout, [&] {
             if (QApplication::activeModalWidget() != &entry)
                 return;
             probe.stop();
-            reached = true;
-            if (entry.cboShop()->listIndex() >= 0)
-                seenShop = entry.cboShop()->itemData(entry.cboShop()->listIndex());
-            if (entry.cboPurchNo()->listIndex() >= 0)
-                seenBill = entry.cboPurchNo()->itemData(entry.cboPurchNo()->listIndex());
+            seen = QStringLiteral("%1|%2").arg(entry.cboPurchNo()->currentData().toInt())
+                       .arg(entry.cboShop()->currentData().toInt());
             entry.cmdClose()->click();
         });
         probe.start(10);
@@ -354,20 +278,15 @@ private slots:
             QTest::keyClick(list, Qt::Key_Return);
         } else {
             const QRect cell = list->visualRect(list->model()->index(chosen - 1, 1));
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, empty ? QPoint(20, 20) : cell.center());
         }
-        const QDateTime after = QDateTime::currentDateTime();
-
-        QVERIFY(reached);
-        QCOMPARE(moduleState().GStrMasterNewEditFlag, QStringLiteral("N"));
         const QDateTime logged = moduleState().GObjAuditTrail->LoggedTime;
-        QVERIFY(logged >= before && logged <= after);
-        QCOMPARE(seenShop, shopId);
-        QCOMPARE(seenBill, billId);
-        QVERIFY(!w.isVisible());
+        QVERIFY(empty ? logged.isNull() : logged >= before && logged <= QDateTime::currentDateTime());
+        // bill|shop in the entry window, the mode, the pending window
+        QCOMPARE(QStringList({seen, moduleState().GStrMasterNewEditFlag, w.isVisible() ? "shown" : "gone"}),
+                 empty ? QStringList({"", "E", "shown"}) : QStringList({billAndShop, "N", "gone"}));
         QCOMPARE(list->listItemCount(), 0);
         QCOMPARE(mousePointer(&w), int(MousePointer::Default));
-        QVERIFY(m_errors->isEmpty());
     }
 
     // New in the register shows a fresh list each time and re-gates the register afterwards.
@@ -380,16 +299,11 @@ private slots:
         FrmMaster &master = frmMaster();
         master.Form_Load();
         master.show();
-        QVERIFY(master.cmdnew()->isEnabled());
-        const QString waiting = QStringLiteral("select count(*) from losLocalPurchaseHeader where lphcosted=0 and "
-                                               "lphcancelled=0 and lphConfirmed=1");
-        QVector<int> expected;
-        QVector<int> seen;
+        QVector<int> listed;
         for (int opening = 0; opening < 2; ++opening) {
-            expected << queryValue(c, waiting).toInt();
-            QTimer::singleShot(0, [&seen] {
+            QTimer::singleShot(0, [&listed] {
                 frmPendingMaster &pending = pendingWindow();
-                seen << (QApplication::activeModalWidget() == &pending ? pending.lvwPending()->listItemCount() : -1);
+                listed << (QApplication::activeModalWidget() == &pending ? pending.lvwPending()->listItemCount() : -1);
                 QTest::keyClick(pending.lvwPending(), Qt::Key_Escape);
             });
             master.FlexFlag.clear();
@@ -398,40 +312,19 @@ private slots:
             QCOMPARE(master.FlexFlag, QStringLiteral("Done"));
             c->execute(QStringLiteral("update losLocalPurchaseHeader set lphConfirmed=1 where lphConfirmed=0"));
         }
-        QCOMPARE(seen, expected);
-        QVERIFY(expected[1] > expected[0]);
-        QVERIFY(m_errors->isEmpty());
+        QCOMPARE(listed.size(), 2);
+        QVERIFY2(listed[0] > 0 && listed[1] > listed[0], "each opening lists the bills waiting then");
     }
 
-    void loadFailuresAreReported_data()
+    void loadFailureIsReported()
     {
-        QTest::addColumn<bool>("withRegisterObjects");
-        QTest::addColumn<QString>("dropTable");
-        QTest::addColumn<int>("number");
-        QTest::newRow("opened before the register") << false << QString() << 91;
-        QTest::newRow("vendor table missing") << true << "aVendorMaster" << 17865;
-    }
-    void loadFailuresAreReported()
-    {
-        QFETCH(bool, withRegisterObjects);
-        QFETCH(QString, dropTable);
-        QFETCH(int, number);
-        auto c = openNewDatabase();
-        addBill(c, {1});
-        if (!dropTable.isEmpty())
-            c->executeNativeScript(QStringLiteral("DROP TABLE %1;").arg(dropTable));
-        startSession(c, 1, 0, kProcessDate);
-        if (withRegisterObjects)
-            createSharedObjects();
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
-        frmPendingMaster &w = pendingWindow();
-        w.Form_Load();
+        auto c = databaseWith({{1}});
+        c->executeNativeScript(QStringLiteral("DROP TABLE aVendorMaster;"));
+        frmPendingMaster &w = openPending(c, 0, QStringLiteral("N"));
         QCOMPARE(m_errors->size(), 1);
-        const ReportedError e = m_errors->first();
-        QCOMPARE(e.window, QStringLiteral("frmPendingMaster"));
-        QCOMPARE(e.procedure, QStringLiteral("Form_Load"));
-        QCOMPARE(e.number, number);
-        QCOMPARE(e.mode, QStringLiteral("N"));
+        const ReportedError e = m_errors->takeFirst();
+        QCOMPARE(QStringLiteral("%1/%2/%3/%4").arg(e.window, e.procedure, e.mode).arg(e.number),
+                 QStringLiteral("frmPendingMaster/Form_Load/N/17865"));
         QCOMPARE(w.lvwPending()->listItemCount(), 0);
     }
 };
