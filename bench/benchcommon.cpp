@@ -4,6 +4,7 @@
 #include "db/demodata.h"
 #include "db/schema.h"
 #include "db/tsql/translator.h"
+#include "shell/session.h"
 
 #include <QDir>
 
@@ -87,6 +88,17 @@ void resetPeakResident()
         clear.write("5");
 }
 
+void startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId)
+{
+    kadu2217::SessionContext &s = kadu2217::session();
+    s.adocon = connection;
+    s.intcompanyid = kadu2217::demo::companyId;
+    s.intUserID = kadu2217::demo::adminUserId;
+    s.intDepartmentId = departmentId;
+    s.MsgboxTitle = QStringLiteral("Bench");
+    s.ProcessDate = benchNow;
+}
+
 QString demoFile(const QString &folder, int costings, double *generatedMs)
 {
     const QString file = QDir(folder).filePath(QStringLiteral("demo-%1.db").arg(costings));
@@ -97,7 +109,7 @@ QString demoFile(const QString &folder, int costings, double *generatedMs)
         kadu2217::DemoOptions options;
         options.costings = costings;
         options.items = qMax(options.items, costings / 2);
-        options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
+        options.now = benchNow;
         ms = bestMs(1, [&] {
             kadu2217::createSchema(connection);
             kadu2217::generateDemoData(connection, options);

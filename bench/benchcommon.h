@@ -1,5 +1,8 @@
 #pragma once
 
+#include "db/connection.h"
+
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 #include <QVector>
@@ -36,6 +39,12 @@ void resetPeakResident();
 
 // Steps through every row of an SQLite text with SQLite alone, reading each column as text.
 qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
+
+// The moment every benchmark file is generated for and every session works at.
+inline const QDateTime benchNow(QDate(2026, 12, 1), QTime(12, 0));
+
+// A module session on the connection for the demo company's administrator.
+void startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId);
 
 // A demo file with the given number of costings in `folder`, generated on first use and
 // reused by later runs; `generatedMs` is 0 when it was reused.

@@ -152,7 +152,7 @@ void itemGridFill(const QString &folder, Report &report)
         QFile::remove(file + suffix);
     DemoOptions options;
     options.items = kLines;
-    options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
+    options.now = benchNow;
     {
         Connection connection;
         connection.open(QStringLiteral("Data Source=") + file);
@@ -163,13 +163,7 @@ void itemGridFill(const QString &folder, Report &report)
 
     auto connection = std::make_shared<Connection>();
     connection->open(QStringLiteral("Data Source=") + file);
-    SessionContext &s = session();
-    s = SessionContext();
-    s.adocon = connection;
-    s.intcompanyid = demo::companyId;
-    s.intUserID = demo::adminUserId;
-    s.MsgboxTitle = QStringLiteral("Bench");
-    s.ProcessDate = options.now;
+    startSession(connection, 0);
     ModuleState &m = moduleState();
     m.GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
     m.GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);

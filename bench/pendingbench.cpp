@@ -52,20 +52,14 @@ void pendingListOpen(const QString &folder, Report &report)
     auto connection = std::make_shared<Connection>();
     connection->open(QStringLiteral("Data Source=") + file);
     DemoOptions options;
-    options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
+    options.now = benchNow;
     if (!exists) {
         createSchema(*connection);
         generateDemoData(*connection, options);
         addWaitingBills(*connection, options.now);
     }
 
-    SessionContext &s = session();
-    s.adocon = connection;
-    s.intcompanyid = demo::companyId;
-    s.intUserID = demo::adminUserId;
-    s.intDepartmentId = 0;
-    s.MsgboxTitle = QStringLiteral("Bench");
-    s.ProcessDate = options.now;
+    startSession(connection, 0);
     moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
 
     const QString tsqlText = QStringLiteral("select ") + pendingFields().join(QLatin1Char(',')) + QStringLiteral(" from ")

@@ -25,19 +25,12 @@ void registerOpen(const QString &folder, int costings, Report &report)
     const bool exists = generateMs == 0;
     auto connection = std::make_shared<Connection>();
     connection->open(QStringLiteral("Data Source=") + file);
-    const QDateTime now(QDate(2026, 12, 1), QTime(12, 0));
     // List every costing: the register's date window reaches back far enough.
     connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
 
-    SessionContext &s = session();
-    s.adocon = connection;
-    s.intcompanyid = demo::companyId;
-    s.intUserID = demo::adminUserId;
-    s.intDepartmentId = 0;
-    s.MsgboxTitle = QStringLiteral("Bench");
-    s.ProcessDate = now;
+    startSession(connection, 0);
 
-    const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), now.date().addDays(-36500));
+    const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), benchNow.date().addDays(-36500));
     tsql::Catalog catalog;
     catalog.dateTimeColumns.insert(QStringLiteral("lpchdate"));
     qint64 rows = 0;

@@ -51,7 +51,7 @@ QVector<CostingToSave> addLargeBills(const QString &file, int lines)
         costing.billId = firstBill + b;
         costing.purchaseNo = QStringLiteral("BENCH-%1-%2").arg(lines).arg(b);
         costing.remarks = QStringLiteral("bench");
-        costing.costingDate = QDate(2026, 12, 1);
+        costing.costingDate = benchNow.date();
         costing.costFix = true;
         c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphCompanyID, lphDepartmentID, "
                                   "lphcosted, lphcancelled, lphConfirmed, lphexchangerates) values (?, 1, ?, 1, 1, 0, 0, 1, '')"),
@@ -75,14 +75,10 @@ double saveThroughModule(const QString &file, const QVector<CostingToSave> &cost
 {
     auto c = std::make_shared<Connection>();
     c->open(QStringLiteral("Data Source=") + file);
-    SessionContext &s = session();
-    s.adocon = c;
-    s.intcompanyid = 1;
-    s.intUserID = 1;
-    s.intDepartmentId = 1;
+    startSession(c, 1);
     moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
     auto audit = std::make_shared<DefaultAuditTrail>();
-    audit->OpenObject(s.adocon, 1, 1, 1, 2011, QDateTime::currentDateTime());
+    audit->OpenObject(session().adocon, 1, 1, 1, 2011, benchNow);
     DefaultDatabase lookups;
     lookups.adocon = c;
     double best = 0;
