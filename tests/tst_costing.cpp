@@ -9,6 +9,7 @@
 #include "shell/windows.h"
 #include "testsupport.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace kadu2217;
@@ -51,6 +52,11 @@ ConnectionPtr itemCostDatabase()
     c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity) values (5, 1, 1, 10)"));
     c->execute(QStringLiteral("insert into losShopItemShipmentDetail (ShopId, itemid, pricechanged) values (1, 1, 0), (2, 1, 0), (1, 2, 0)"));
     return c;
+}
+
+std::optional<double> optionalNumber(const QVariant &v)
+{
+    return v.isValid() ? std::optional<double>(v.toDouble()) : std::nullopt;
 }
 
 } // namespace
@@ -133,23 +139,24 @@ private slots:
     void weightedAverage_data()
     {
         QTest::addColumn<double>("oldStock");
-        QTest::addColumn<double>("oldCost");
+        QTest::addColumn<QVariant>("oldCost");
         QTest::addColumn<double>("quantity");
         QTest::addColumn<double>("costed");
         QTest::addColumn<double>("expected");
-        QTest::newRow("worked example") << 40.0 << 10.0 << 10.0 << 12.5 << 10.5;
-        QTest::newRow("no old stock") << 0.0 << 10.0 << 10.0 << 12.5 << 12.5;
-        QTest::newRow("negative old stock") << -3.0 << 10.0 << 10.0 << 12.5 << 12.5;
-        QTest::newRow("unchanged price") << 40.0 << 10.0 << 10.0 << 10.0 << 10.0;
+        QTest::newRow("worked example") << 40.0 << QVariant(10.0) << 10.0 << 12.5 << 10.5;
+        QTest::newRow("no old stock") << 0.0 << QVariant(10.0) << 10.0 << 12.5 << 12.5;
+        QTest::newRow("negative old stock") << -3.0 << QVariant(10.0) << 10.0 << 12.5 << 12.5;
+        QTest::newRow("unchanged price") << 40.0 << QVariant(10.0) << 10.0 << 10.0 << 10.0;
+        QTest::newRow("stock without a cost") << 40.0 << QVariant() << 10.0 << 12.5 << 12.5;
     }
     void weightedAverage()
     {
         QFETCH(double, oldStock);
-        QFETCH(double, oldCost);
+        QFETCH(QVariant, oldCost);
         QFETCH(double, quantity);
         QFETCH(double, costed);
         QFETCH(double, expected);
-        QCOMPARE(weightedAverageCost(oldStock, oldCost, quantity, costed), expected);
+        QCOMPARE(weightedAverageCost(oldStock, optionalNumber(oldCost), quantity, costed), expected);
     }
 
     void negativeQuantityCancellingTheStockIsADivisionByZero()
@@ -157,50 +164,104 @@ private slots:
         QCOMPARE(errorNumberOf([] { weightedAverageCost(5.0, 10.0, -5.0, 12.5); }), errnum::DivisionByZero);
     }
 
-    void itemCostLooksUpStockInBothModes_data()
+    // Item 1 has 50 in stock and 10 on the uncosted bill 5; item 2 has no stock rows.
+    void itemStandingBeforeTheBill_data()
     {
         QTest::addColumn<bool>("newMode");
-        QTest::addColumn<bool>("billCosted");
-        QTest::newRow("new costing") << true << false;
-        QTest::newRow("edit after the first save") << false << true;
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QVariant>("rate");
+        QTest::addColumn<double>("billQuantity");
+        QTest::addColumn<double>("stock");
+        QTest::newRow("new costing: the bill is still uncosted") << true << 1 << QVariant(10.0) << 10.0 << 40.0;
+        QTest::newRow("edit: the bill's quantity comes off") << false << 1 << QVariant(10.0) << 10.0 << 40.0;
+        QTest::newRow("edit: all the item's lines come off") << false << 1 << QVariant(10.0) << 25.0 << 25.0;
+        QTest::newRow("item without stock rows") << true << 2 << QVariant(4.0) << 3.0 << 0.0;
+        QTest::newRow("item never given a cost") << true << 1 << QVariant() << 10.0 << 40.0;
     }
-    void itemCostLooksUpStockInBothModes()
+    void itemStandingBeforeTheBill()
     {
         QFETCH(bool, newMode);
-        QFETCH(bool, billCosted);
+        QFETCH(int, item);
+        QFETCH(QVariant, rate);
+        QFETCH(double, billQuantity);
+        QFETCH(double, stock);
         auto c = itemCostDatabase();
-        c->execute(QStringLiteral("update losLocalPurchaseHeader set lphcosted=?"), {billCosted ? 1 : 0});
+        // After its first save the bill is costed and no longer among the uncosted quantities.
+        c->execute(QStringLiteral("update losLocalPurchaseHeader set lphcosted=?"), {newMode ? 0 : 1});
+        c->execute(QStringLiteral("update aItem set itemrate=? where itemid=?"), {rate, item});
         DefaultDatabase lookups;
         lookups.adocon = c;
-        const ItemCost cost = computeItemCost(lookups, 1, 10, 12.5, newMode);
-        QCOMPARE(cost.oldCost, 10.0);
-        QCOMPARE(cost.newCost, 10.5);
+        const ItemStanding standing = lookupItemStanding(lookups, item, billQuantity, newMode);
+        QCOMPARE(standing.valuedStock, stock);
+        QCOMPARE(standing.cost, optionalNumber(rate));
     }
 
-    void itemWithoutStockRowsTakesTheCostedPrice()
+    // Lines as "item:quantity@price", standings as "item:stock@cost" (cost "-" for none),
+    // costs as "old>new" (old "-" for none).
+    void linesOfOneItemAverageInBillOrder_data()
     {
-        auto c = itemCostDatabase();
-        DefaultDatabase lookups;
-        lookups.adocon = c;
-        const ItemCost cost = computeItemCost(lookups, 2, 3, 7.25, true);
-        QCOMPARE(cost.oldCost, 4.0);
-        QCOMPARE(cost.newCost, 7.25);
+        QTest::addColumn<QStringList>("standings");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("costs");
+        QTest::newRow("one line") << QStringList{"1:40@10"} << QStringList{"1:10@12.5"} << QStringList{"10>10.5"};
+        QTest::newRow("two lines end at the true average")
+            << QStringList{"1:10@10"} << QStringList{"1:10@20", "1:10@20"} << QStringList{"10>15", "15>16.666666666666667"};
+        QTest::newRow("three lines")
+            << QStringList{"1:10@10"} << QStringList{"1:10@20", "1:10@20", "1:10@40"}
+            << QStringList{"10>15", "15>16.666666666666667", "16.666666666666667>22.5"};
+        QTest::newRow("two items interleaved")
+            << QStringList{"1:10@10", "2:0@4"} << QStringList{"1:10@20", "2:5@6", "1:10@20", "2:5@8"}
+            << QStringList{"10>15", "4>6", "15>16.666666666666667", "6>7"};
+        QTest::newRow("item without a cost") << QStringList{"1:10@-"} << QStringList{"1:10@20", "1:10@30"}
+                                             << QStringList{"->20", "20>23.333333333333333"};
+        QTest::newRow("negative stock is filled first")
+            << QStringList{"1:-5@10"} << QStringList{"1:10@20", "1:10@30"} << QStringList{"10>20", "20>26.666666666666667"};
+    }
+    void linesOfOneItemAverageInBillOrder()
+    {
+        QFETCH(QStringList, standings);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, costs);
+        const auto number = [](const QString &text) { return text == QLatin1String("-") ? std::optional<double>() : text.toDouble(); };
+        RunningItemCost running;
+        for (const QString &standing : standings) {
+            const QStringList parts = standing.split(QRegularExpression(QStringLiteral("[:@]")));
+            running.start(parts[0].toInt(), {parts[1].toDouble(), number(parts[2])});
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            const QStringList line = lines[i].split(QRegularExpression(QStringLiteral("[:@]")));
+            const QStringList expected = costs[i].split(QLatin1Char('>'));
+            const ItemCost cost = running.next(line[0].toInt(), line[1].toDouble(), line[2].toDouble());
+            QCOMPARE(cost.oldCost.has_value(), number(expected[0]).has_value());
+            if (cost.oldCost)
+                QCOMPARE(*cost.oldCost, *number(expected[0]));
+            QCOMPARE(cost.newCost, expected[1].toDouble());
+        }
+    }
+
+    void lineOfAnItemNotLookedUpIsRefused()
+    {
+        RunningItemCost running;
+        QCOMPARE(errorNumberOf([&running] { running.next(7, 1, 1); }), errnum::InvalidProcedureCall);
     }
 
     void costFixUpdatesMasterAndFlagsOnlyOnChange_data()
     {
+        QTest::addColumn<QVariant>("oldCost");
         QTest::addColumn<double>("newCost");
         QTest::addColumn<int>("flagged");
-        QTest::newRow("changed") << 10.123456789012345 << 2;
-        QTest::newRow("unchanged") << 10.0 << 0;
+        QTest::newRow("changed") << QVariant(10.0) << 10.123456789012345 << 2;
+        QTest::newRow("unchanged") << QVariant(10.0) << 10.0 << 0;
+        QTest::newRow("first cost of the item") << QVariant() << 10.0 << 2;
     }
     void costFixUpdatesMasterAndFlagsOnlyOnChange()
     {
+        QFETCH(QVariant, oldCost);
         QFETCH(double, newCost);
         QFETCH(int, flagged);
         QLocale::setDefault(QLocale(QLocale::German));
         auto c = itemCostDatabase();
-        fixItemCost(*c, 1, {10.0, newCost});
+        fixItemCost(*c, 1, {optionalNumber(oldCost), newCost});
         QLocale::setDefault(QLocale::c());
         QCOMPARE(queryValue(c, QStringLiteral("select itemrate from aItem where itemid=1")).toDouble(), newCost);
         QCOMPARE(queryValue(c, QStringLiteral("select count(*) from losShopItemShipmentDetail where pricechanged=1")).toInt(), flagged);

@@ -400,35 +400,96 @@ private slots:
         }
     }
 
+    // A stored layout applies only when it describes the seven columns the save reads by number.
     void savedLayoutDefinesColumns_data()
     {
         QTest::addColumn<int>("columns");
-        QTest::newRow("seven") << 7;
-        QTest::newRow("eight") << 8;
+        QTest::addColumn<int>("firstId");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("seven") << 7 << 0 << true;
+        QTest::newRow("eight") << 8 << 0 << false;
+        QTest::newRow("six") << 6 << 0 << false;
+        QTest::newRow("seven numbered from 1") << 7 << 1 << false;
     }
     void savedLayoutDefinesColumns()
     {
         QFETCH(int, columns);
+        QFETCH(int, firstId);
+        QFETCH(bool, applied);
         auto c = entryDatabase({{10}});
         // names matched without case and outer blanks; another grid's layout left alone
         c->execute(QStringLiteral("insert into aListViewHeader (lvwid, lvwtransname, lvwname, lvwmodulename) values "
                                   "(4, ' LocalPurchaseCosting ', 'MFGSPLITDETAILS', 'frmLocalPurchaseCosting '),"
                                   " (5, 'localpurchase', 'mfgSplitDetails', 'frmlocalpurchasecosting')"));
-        for (int col = 0; col < columns; ++col)
+        for (int col = firstId; col < firstId + columns; ++col)
             c->execute(QStringLiteral("insert into aListViewDetails (lvwdid, lvwcolid, lvwdcolname, lvwdcolwidth, lvwdcolalign) "
                                       "values (4, ?, ?, ?, ?)"),
                        {col, QStringLiteral("Column %1").arg(col), 1000 + col, col % 9});
         c->execute(QStringLiteral("insert into aListViewDetails values (5, 0, 'Other grid', 700, 1)"));
         addLine(c, 10, 1, 3, 2.0, 9.0);
         const FlexGrid *grid = openNew(c, 0, 1, 10).mfgSplitDetails();
-        QCOMPARE(grid->cols(), columns);
-        for (int col = 0; col < columns; ++col) {
-            QCOMPARE(grid->textMatrix(0, col), QStringLiteral("Column %1").arg(col));
-            QCOMPARE(grid->colWidth(col), 1000 + col);
-            QCOMPARE(grid->colAlignment(col), col % 9);
+        QCOMPARE(grid->cols(), 7);
+        if (applied) {
+            for (int col = 0; col < columns; ++col) {
+                QCOMPARE(grid->textMatrix(0, col), QStringLiteral("Column %1").arg(col));
+                QCOMPARE(grid->colWidth(col), 1000 + col);
+                QCOMPARE(grid->colAlignment(col), col % 9);
+            }
+        } else {
+            QCOMPARE(grid->textMatrix(0, 2).trimmed(), QStringLiteral("Item Description"));
+            QCOMPARE(grid->textMatrix(0, 3).trimmed(), QStringLiteral("Bill Quantity"));
+            // The item code, the bill's unit price and the item id are hidden.
+            const QVector<int> widths = {grid->colWidth(1), grid->colWidth(2), grid->colWidth(3), grid->colWidth(4),
+                                         grid->colWidth(5), grid->colWidth(6)};
+            QCOMPARE(widths, (QVector<int>{0, 5870, 3500, 3500, 0, 0}));
+            QVERIFY(grid->colWidth(0) > 0);
         }
-        QCOMPARE(grid->textMatrix(1, columns - 1), QStringLiteral("3"));
+        QCOMPARE(grid->textMatrix(1, 6), QStringLiteral("3"));
         QCOMPARE(grid->textMatrix(1, 4), QStringLiteral("4.5"));
+        QCOMPARE(grid->textMatrix(1, 5), QStringLiteral("4.5"));
+    }
+
+    // Bill ids repeat across shops: each bill is converted at its own rates.
+    void ratesAreTheBillsOfItsOwnShop_data()
+    {
+        QTest::addColumn<int>("shop");
+        QTest::addColumn<QString>("price");
+        QTest::newRow("shop 1's bill in dollars") << 1 << "2.5";
+        QTest::newRow("shop 2's bill in the inventory currency") << 2 << "200.";
+    }
+    void ratesAreTheBillsOfItsOwnShop()
+    {
+        QFETCH(int, shop);
+        QFETCH(QString, price);
+        auto c = entryDatabase({{10, 2, 1, 0, 0, 1, QStringLiteral("2:-1:")}, {10, 1, 1, 0, 0, 1, kDollarBill}}, 2);
+        addLine(c, 10, shop, 1, 4.0, 800.0);
+        const FlexGrid *grid = openNew(c, 0, shop, 10).mfgSplitDetails();
+        QCOMPARE(grid->textMatrix(1, 4), price);
+    }
+
+    // Another company's settings come first in the table; the session's company's apply.
+    void settingsAreTheSessionCompanys()
+    {
+        auto c = entryDatabase({{10, 1, 1, 0, 0, 1, kDollarBill}}, 2);
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, inventoryid, GoodsInTransitID, CompanyDepartment, Alias) "
+                                  "values (0, 3001, 3002, 2, 0)"));
+        c->execute(QStringLiteral("insert into aAccountMaster (accountid, accountname, companyid, currencyid) values (3001, 'Other', 0, 1)"));
+        addLine(c, 10, 1, 1, 4.0, 800.0);
+        frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
+        QCOMPARE(listed(w.cboDepartmentName()), QStringLiteral("Purchase,Stores @1"));
+        QCOMPARE(w.mfgSplitDetails()->textMatrix(1, 4), QStringLiteral("2.5"));
+    }
+
+    void serialNumbersRunPast32767()
+    {
+        auto c = entryDatabase({{10}});
+        c->executeNativeScript(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32770) "
+            "INSERT INTO losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, lpditemunitprice) "
+            "SELECT 10, 1, 1 + i % 5, 1, 2 FROM n;"));
+        const FlexGrid *grid = openNew(c, 0, 1, 10).mfgSplitDetails();
+        QCOMPARE(grid->rows(), 32771);
+        QCOMPARE(grid->textMatrix(32770, 0), QStringLiteral("32770"));
     }
 
     void linesComeInRowguidOrder_data()
@@ -535,6 +596,47 @@ private slots:
         QVERIFY(m_messages->isEmpty());
         QCOMPARE(mousePointer(&master), int(MousePointer::Default));
         QCOMPARE(master.FlexFlag, QStringLiteral("Done"));
+    }
+
+    // Lines load in the order they were first saved; one without a cost price loads empty and
+    // the save names it.
+    void editLoadsEveryLineInSavedOrder()
+    {
+        auto c = entryDatabase();
+        addCosting(c, 7, {20, 2}, 0, {{1, 1.0, 2.0, 2.0}, {2, 2.0, 3.0, 3.0}, {3, 3.0, 4.0, 4.0}});
+        c->execute(QStringLiteral("update loaLocalPurchaseCostingDetail set lpcdcostedprice=NULL, lpcdbillunitprice=NULL where lpcditemid=2"));
+        // Stored out of detail-id order.
+        c->execute(QStringLiteral("update loaLocalPurchaseCostingDetail set lpcddetailid=lpcddetailid+1000 where lpcditemid=1"));
+        QStringList rows;
+        editCosting(c, [&rows](frmlocalpurchasecosting &entry) {
+            rows = gridRows(entry.mfgSplitDetails());
+            entry.cmdok()->click();
+            entry.done(QDialog::Rejected);
+        });
+        QCOMPARE(rows, (QStringList{"1|IT-2|Item 2|2.000|||2", "2|IT-3|Item 3|3.000|4|4.|3", "3|IT-1|Item 1|1.000|2|2.|1"}));
+        QCOMPARE(shown(), QStringList{"Enter cost price for all items/64"});
+    }
+
+    // An Edit that fails before the window shows must not leave it loaded for the next opening.
+    void failedEditLeavesNothingForTheNextOpening()
+    {
+        auto c = entryDatabase({{30, 1}});
+        addCosting(c, 7, {20, 2}, 0, {{1, 1.0, 2.0, 2.0}});
+        c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchdate=NULL"));
+        addLine(c, 30, 1, 4, 1.0, 8.0);
+        startSession(c, 1, 0, kProcessDate);
+        frmMaster().Form_Load();
+        frmMaster().show();
+        frmMaster().CmdEdit()->click();
+        QCOMPARE(m_errors->size(), 1);
+        QCOMPARE(m_errors->takeFirst().procedure, QStringLiteral("CmdEdit_Click "));
+        QVERIFY(!entryWindow().isLoaded());
+
+        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+        frmlocalpurchasecosting &w = entryWindow();
+        w.Load();
+        QCOMPARE(listed(w.cboShop()), QStringLiteral("Main Street @-1"));
+        QCOMPARE(w.lbldate()->text(), QStringLiteral("15/03/2012"));
     }
 
     void closingAnEditedCosting_data()

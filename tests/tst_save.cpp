@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QSet>
+#include <tuple>
 #include <QtTest>
 
 using namespace kadu2217;
@@ -48,9 +49,13 @@ CostingToSave costingOf(const ConnectionPtr &c, const Bill &bill, bool costFix)
                                                                "losLocalPurchaseDetail where lpdbillid=? and lpdShopId=? order by rowguid"),
                                              {bill.billId, bill.shopId})) {
         const double price = row[2].toDouble() / row[1].toDouble();
+        // Different from the costed price, so that a swap of the two columns shows.
+        const double billUnitPrice = price + 0.25;
         costing.lines.append({row[0].toString(), value::formatFixed3(row[1].toDouble()), value::formatUpTo3(price),
-                              value::formatUpTo3(price)});
+                              value::formatUpTo3(billUnitPrice)});
     }
+    costing.linesShopId = bill.shopId;
+    costing.linesBillId = bill.billId;
     return costing;
 }
 
@@ -121,31 +126,48 @@ private slots:
     void checksStopInOrder_data()
     {
         QTest::addColumn<int>("emptyRow");
+        QTest::addColumn<int>("lines");
         QTest::addColumn<int>("shop");
+        QTest::addColumn<int>("bill");
+        QTest::addColumn<int>("linesOfBill"); // the bill the lines were loaded for
         QTest::addColumn<int>("department");
         QTest::addColumn<QString>("remarks");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("row 2 of 5 empty, nothing else checked") << 1 << -1 << -1 << "" << "Enter cost price for all items" << "mfgSplitDetails";
-        QTest::newRow("no shop") << -1 << -1 << 0 << "x" << "Select the Shop" << "cboShop";
-        QTest::newRow("no department") << -1 << 0 << -1 << "x" << "Select Department" << "cboDepartmentName";
-        QTest::newRow("remarks of blanks") << -1 << 0 << 0 << "   " << "Enter remarks" << "txtremarks";
-        QTest::newRow("leading blanks are remarks") << -1 << 0 << 0 << "  ok" << "" << "";
+        QTest::newRow("row 2 of 5 empty, nothing else checked")
+            << 1 << 5 << -1 << -1 << 0 << -1 << "" << "Enter cost price for all items" << "mfgSplitDetails";
+        QTest::newRow("no shop") << -1 << 5 << -1 << 0 << 7 << 0 << "x" << "Select the Shop" << "cboShop";
+        QTest::newRow("no bill") << -1 << 5 << 0 << -1 << 7 << 0 << "x" << "Select the Local Purchase No" << "cboPurchNo";
+        QTest::newRow("lines of another bill") << -1 << 5 << 0 << 0 << 6 << 0 << "x"
+                                               << "Select the bill again: its items could not be loaded" << "cboPurchNo";
+        QTest::newRow("lines of no bill") << -1 << 0 << 0 << 0 << 0 << 0 << "x"
+                                          << "Select the bill again: its items could not be loaded" << "cboPurchNo";
+        QTest::newRow("no lines") << -1 << 0 << 0 << 0 << 7 << 0 << "x" << "The bill has no items to cost" << "mfgSplitDetails";
+        QTest::newRow("no department") << -1 << 5 << 0 << 0 << 7 << -1 << "x" << "Select Department" << "cboDepartmentName";
+        QTest::newRow("remarks of blanks") << -1 << 5 << 0 << 0 << 7 << 0 << "   " << "Enter remarks" << "txtremarks";
+        QTest::newRow("leading blanks are remarks") << -1 << 5 << 0 << 0 << 7 << 0 << "  ok" << "" << "";
     }
     void checksStopInOrder()
     {
         QFETCH(int, emptyRow);
+        QFETCH(int, lines);
         QFETCH(int, shop);
+        QFETCH(int, bill);
+        QFETCH(int, linesOfBill);
         QFETCH(int, department);
         QFETCH(QString, remarks);
         QFETCH(QString, message);
         QFETCH(QString, focus);
         CostingToSave costing;
         costing.remarks = remarks;
-        for (int i = 0; i < 5; ++i)
+        costing.shopId = 3;
+        costing.billId = 7;
+        costing.linesShopId = linesOfBill ? 3 : 0;
+        costing.linesBillId = linesOfBill;
+        for (int i = 0; i < lines; ++i)
             costing.lines.append({QStringLiteral("1"), QStringLiteral("1.000"), i == emptyRow ? QString() : QStringLiteral("2."),
                                   QStringLiteral("2.")});
-        const CostingCheck check = checkCosting(costing, shop, 0, department);
+        const CostingCheck check = checkCosting(costing, shop, bill, department);
         QCOMPARE(check.message, message);
         QCOMPARE(check.focusControl, focus);
     }
@@ -161,6 +183,9 @@ private slots:
         QFETCH(bool, costFix);
         auto c = demo();
         const Bill bill = waitingBills(c).first();
+        // Another company's settings, which the database returns first.
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, inventoryid, GoodsInTransitID) values (?, 9001, 9002)"),
+                   {demo::companyId - 1});
         startSaving(c, qint16(bill.departmentId));
         const CostingToSave costing = costingOf(c, bill, costFix);
         const QString rates = QStringLiteral("select itemid, itemrate from aItem order by itemid");
@@ -193,11 +218,16 @@ private slots:
         QCOMPARE(header[13].toInt(), demo::companyId);
 
         const QVector<QVariantList> details = queryRows(c, QStringLiteral(
-            "select lpcddetailid, lpcditemqty, lpcdcostedprice from loaLocalPurchaseCostingDetail where lpcdcostingid=? order by lpcddetailid"), {id});
+            "select lpcddetailid, lpcditemid, lpcditemqty, lpcdcostedprice, lpcdbillunitprice from loaLocalPurchaseCostingDetail "
+            "where lpcdcostingid=? order by lpcddetailid"), {id});
         QCOMPARE(details.size(), costing.lines.size());
         for (int i = 0; i < details.size(); ++i) {
+            const CostingLine &line = costing.lines[i];
             QCOMPARE(details[i][0].toInt(), maxDetail + 1 + i);
-            QCOMPARE(details[i][1].toDouble(), value::toDouble(costing.lines[i].quantity));
+            QCOMPARE(details[i][1].toString(), line.itemId);
+            QCOMPARE(details[i][2].toDouble(), value::toDouble(line.quantity));
+            QCOMPARE(details[i][3].toDouble(), value::toDouble(line.costedPrice));
+            QCOMPARE(details[i][4].toDouble(), value::toDouble(line.billUnitPrice));
         }
         const QVariantList billRow = queryRows(c, QStringLiteral("select lphcosted, lphBillTime from losLocalPurchaseHeader where "
                                                                  "lphBillID=? and lphShopID=?"), {bill.billId, bill.shopId}).first();
@@ -213,19 +243,82 @@ private slots:
         }
     }
 
-    void sameItemTwiceSeesTheFirstRowsCost()
+    // Item X on three lines of the bill with item Y between them; X stands at 10 units at 10.00
+    // before the bill, Y at none at 4.00. Each line of X averages against what the earlier ones
+    // left; the edit of an unfixed costing stores the same costs again.
+    void itemOnSeveralLinesAveragesInBillOrder_data()
+    {
+        QTest::addColumn<bool>("costFix");
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<QString>("finalRate"); // item X in the item master afterwards
+        QTest::newRow("new") << false << false << "10";
+        QTest::newRow("new, fixed") << true << false << "22.5";
+        QTest::newRow("edit") << false << true << "10";
+        QTest::newRow("edit, fixed") << true << true << "22.5";
+    }
+    void itemOnSeveralLinesAveragesInBillOrder()
+    {
+        QFETCH(bool, costFix);
+        QFETCH(bool, edit);
+        QFETCH(QString, finalRate);
+        auto c = demo();
+        const Bill bill = waitingBills(c).first();
+        const QVector<QVariantList> items = queryRows(c, QStringLiteral("select top 2 itemid from aItem order by itemid"));
+        const int x = items[0][0].toInt(), y = items[1][0].toInt();
+        c->execute(QStringLiteral("delete from losLocalPurchaseDetail where lpdbillid=? and lpdShopId=?"), {bill.billId, bill.shopId});
+        const std::tuple<int, double, double> lines[] = {{x, 10, 200}, {y, 5, 30}, {x, 10, 200}, {x, 10, 400}}; // the line's price
+        int order = 0;
+        for (const auto &[item, quantity, price] : lines)
+            c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, "
+                                      "lpditemunitprice, rowguid) values (?, ?, ?, ?, ?, ?)"),
+                       {bill.billId, bill.shopId, item, quantity, price,
+                        QStringLiteral("0000000%1-0000-0000-0000-000000000000").arg(order++)});
+        // Stock so that what is valued before the bill is 10 of X and none of Y.
+        for (const auto &[item, valued, rate] : {std::tuple{x, 10.0, 10.0}, std::tuple{y, 0.0, 4.0}}) {
+            const double uncosted = queryValue(c, QStringLiteral("select isnull(sum(lpdItemQuantity),0) from losLocalPurchaseHeader h, "
+                                                                 "losLocalPurchaseDetail d where h.lphbillid=d.lpdbillid and "
+                                                                 "h.lphShopId=d.lpdShopId and h.lphcosted=0 and h.lphcancelled=0 and "
+                                                                 "d.lpditemid=?"), {item}).toDouble();
+            c->execute(QStringLiteral("delete from losGodownStock where ItemId=?"), {item});
+            c->execute(QStringLiteral("delete from losShopStock where ItemId=?"), {item});
+            c->execute(QStringLiteral("insert into losGodownStock (GodownId, ItemId, Stock) values (1, ?, ?)"), {item, valued + uncosted});
+            c->execute(QStringLiteral("update aItem set itemrate=? where itemid=?"), {rate, item});
+        }
+
+        startSaving(c, 0);
+        qint32 id = 0;
+        QVERIFY(save(c, costingOf(c, bill, costFix && !edit), id).saved);
+        if (edit) {
+            startSaving(c, 0, QStringLiteral("E"));
+            CostingToSave again = costingOf(c, bill, costFix);
+            again.newMode = false;
+            again.editedCostingId = QString::number(id);
+            QVERIFY(save(c, again, id).saved);
+        }
+        QStringList costs;
+        for (const QVariantList &row : queryRows(c, QStringLiteral("select lpcdolditemcostprice, lpcdnewitemcostprice from "
+                                                                   "loaLocalPurchaseCostingDetail where lpcdcostingid=? "
+                                                                   "order by lpcddetailid"), {id}))
+            costs << QString::number(row[0].toDouble(), 'g', 6) + '>' + QString::number(row[1].toDouble(), 'g', 6);
+        QCOMPARE(costs, (QStringList{"10>15", "4>6", "15>16.6667", "16.6667>22.5"}));
+        QCOMPARE(QString::number(queryValue(c, QStringLiteral("select itemrate from aItem where itemid=?"), {x}).toDouble(), 'g', 6),
+                 finalRate);
+    }
+
+    void itemWithoutACostTakesTheCostedPrice()
     {
         auto c = demo();
         const Bill bill = waitingBills(c).first();
         startSaving(c, 0);
-        CostingToSave costing = costingOf(c, bill, true);
-        costing.lines = {costing.lines.first(), costing.lines.first()};
-        costing.lines[1].costedPrice = QStringLiteral("99.5");
+        const CostingToSave costing = costingOf(c, bill, true);
+        const QString item = costing.lines.first().itemId;
+        c->execute(QStringLiteral("update aItem set itemrate=NULL where itemid=?"), {item});
         qint32 id = 0;
         QVERIFY(save(c, costing, id).saved);
-        const QVector<QVariantList> rows = queryRows(c, QStringLiteral("select lpcdolditemcostprice, lpcdnewitemcostprice from "
-                                                                       "loaLocalPurchaseCostingDetail where lpcdcostingid=? order by lpcddetailid"), {id});
-        QCOMPARE(rows[1][0].toDouble(), rows[0][1].toDouble());
+        const QVariantList first = queryRows(c, QStringLiteral("select lpcdolditemcostprice, lpcdnewitemcostprice from "
+                                                               "loaLocalPurchaseCostingDetail where lpcdcostingid=? order by lpcddetailid"), {id}).first();
+        QVERIFY(!first[0].isValid());
+        QCOMPARE(first[1].toDouble(), value::toDouble(costing.lines.first().costedPrice));
     }
 
     void editKeepsTheCostingAndRewritesItsLines()

@@ -2,6 +2,7 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/messagebox.h"
+#include "db/error.h"
 #include "entry/frmlocalpurchasecosting.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
@@ -9,6 +10,7 @@
 #include "shell/windows.h"
 #include "testsupport.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -155,6 +157,80 @@ private slots:
         QVERIFY(entry.isVisible());
         QVERIFY(entry.cmdok()->isEnabled());
         QCOMPARE(mousePointer(&entry), int(MousePointer::Default));
+    }
+
+    // Bill B's lookups fail after bill A filled the grid: A's lines must never be stored as B's.
+    void billThatFailsToLoadIsNeverSaved_data()
+    {
+        QTest::addColumn<QString>("breakBill"); // run with B's shop and bill id
+        QTest::addColumn<int>("error");
+        QTest::newRow("no vendor row for the company")
+            << "delete from aVendorMaster where VendorID=(select lphVendorID from losLocalPurchaseHeader where lphShopID=%1 and lphBillID=%2)"
+            << int(errnum::InvalidUseOfNull);
+        QTest::newRow("no rate text") << "update losLocalPurchaseHeader set lphexchangerates=NULL where lphShopID=%1 and lphBillID=%2"
+                                      << int(errnum::InvalidUseOfNull);
+        QTest::newRow("malformed rate text") << "update losLocalPurchaseHeader set lphexchangerates='1:2:-x:' where lphShopID=%1 and lphBillID=%2"
+                                             << int(errnum::TypeMismatch);
+        QTest::newRow("no inventory account") << "delete from aAccountMaster where %1>0 and %2>0 and accountid=1001"
+                                              << int(errnum::InvalidUseOfNull);
+    }
+    void billThatFailsToLoadIsNeverSaved()
+    {
+        QFETCH(QString, breakBill);
+        QFETCH(int, error);
+        openNewCosting(m_c);
+        const QVector<QVariantList> bills = queryRows(m_c, QStringLiteral(
+            "select lphShopID, lphBillID from losLocalPurchaseHeader where lphcosted=0 and lphcancelled=0 and lphConfirmed=1 and "
+            "lphDepartmentID=1 and lphShopID=(select top 1 lphShopID from losLocalPurchaseHeader where lphcosted=0 and lphcancelled=0 "
+            "and lphConfirmed=1 and lphDepartmentID=1 group by lphShopID having count(*)>1 order by lphShopID) order by lphBillID"));
+        QVERIFY(bills.size() >= 2);
+        const int shop = bills[0][0].toInt();
+        const Waiting billA{bills[0][1].toInt(), shop}, billB{bills[1][1].toInt(), shop};
+        frmlocalpurchasecosting &entry = entryWindow();
+        entry.cboShop()->selectByValue(shop);
+        entry.cboPurchNo()->selectByValue(billA.billId);
+        QVERIFY(entry.mfgSplitDetails()->rows() > 1);
+        m_c->execute(breakBill.arg(shop).arg(billB.billId));
+        const int headers = queryValue(m_c, kHeaders).toInt();
+        const QString rates = queryValue(m_c, QStringLiteral("select count(*) from aItem where itemrate is not null")).toString();
+
+        entry.cboPurchNo()->selectByValue(billB.billId);
+        QCOMPARE(m_errors->size(), 1);
+        QCOMPARE(m_errors->first().procedure, QStringLiteral("cboPurchNo_Click "));
+        QCOMPARE(m_errors->first().number, error);
+        QCOMPARE(entry.mfgSplitDetails()->rows(), 1);
+        entry.chkFix()->setChecked(true);
+        QTest::keyClicks(entry.txtremarks(), QStringLiteral("checked"));
+        entry.cmdok()->click();
+        QCOMPARE(m_messages->size(), 1);
+        QCOMPARE(m_messages->first().text, QStringLiteral("Select the bill again: its items could not be loaded"));
+        QCOMPARE(m_messages->first().style, 64);
+        QVERIFY(entry.cboPurchNo()->hasFocus());
+        QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers);
+        QVERIFY(!billCosted(m_c, billA));
+        QVERIFY(!billCosted(m_c, billB));
+        QCOMPARE(queryValue(m_c, QStringLiteral("select count(*) from aItem where itemrate is not null")).toString(), rates);
+        QVERIFY(entry.cmdok()->isEnabled());
+    }
+
+    void failedRefreshAfterTheCommitLeavesNoSecondSave()
+    {
+        const Waiting bill = openNewCosting(m_c);
+        frmlocalpurchasecosting &entry = entryWindow();
+        const int headers = queryValue(m_c, kHeaders).toInt();
+        moduleState().GStrMasterSql = QStringLiteral("select * from missingregistertable");
+        QTest::keyClicks(entry.txtremarks(), QStringLiteral("checked"));
+        entry.cmdok()->click();
+        QCOMPARE(m_errors->size(), 1);
+        QCOMPARE(m_errors->first().procedure, QStringLiteral("cmdok_Click "));
+        QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers + 1);
+        QVERIFY(billCosted(m_c, bill));
+        QVERIFY(!entry.cmdok()->isEnabled());
+        // Closing asks nothing: there is nothing left to save.
+        entry.cmdClose()->click();
+        QVERIFY(!entry.isVisible());
+        QVERIFY(m_messages->isEmpty());
+        QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers + 1);
     }
 
     void answeringYesToSaveChangesSaves()

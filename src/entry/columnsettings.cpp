@@ -5,9 +5,11 @@
 #include "db/values.h"
 #include "shell/session.h"
 
+#include <QVector>
+
 namespace kadu2217 {
 
-bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QString &moduleName)
+bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QString &moduleName, int requiredColumns)
 {
     transactionName = transactionName.trimmed().toUpper();
     const QString gridName = grid.objectName().trimmed().toUpper();
@@ -20,19 +22,34 @@ bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QStri
     Recordset rs;
     rs.open(QStringLiteral("select count(*) from alistviewdetails where lvwdid=") + layoutOfGrid, session().adocon);
     const double columns = value::leadingNumber(value::toText(rs.value(0)));
-    if (columns == 0)
-        return false;
-    grid.setCols(value::toInt32(columns));
     rs.close();
+    if (columns != requiredColumns)
+        return false;
 
+    struct Column {
+        int id;
+        QString caption;
+        qint32 width;
+        qint32 alignment;
+    };
+    QVector<Column> layout;
     rs.open(QStringLiteral("select * from alistviewdetails where lvwdid=") + layoutOfGrid, session().adocon);
     for (; !rs.eof(); rs.moveNext()) {
         const int col = value::toInt32(rs.value(QStringLiteral("lvwcolid")));
-        grid.setTextMatrix(0, col, value::displayText(rs.value(QStringLiteral("lvwdcolname"))));
-        grid.setColWidth(col, value::toInt32(rs.value(QStringLiteral("lvwdcolwidth"))));
-        grid.setColAlignment(col, value::toInt32(rs.value(QStringLiteral("lvwdcolalign"))));
+        if (col < 0 || col >= requiredColumns)
+            return false;
+        layout.append({col, value::displayText(rs.value(QStringLiteral("lvwdcolname"))),
+                       value::toInt32(rs.value(QStringLiteral("lvwdcolwidth"))),
+                       value::toInt32(rs.value(QStringLiteral("lvwdcolalign")))});
     }
     rs.close();
+
+    grid.setCols(requiredColumns);
+    for (const Column &column : layout) {
+        grid.setTextMatrix(0, column.id, column.caption);
+        grid.setColWidth(column.id, column.width);
+        grid.setColAlignment(column.id, column.alignment);
+    }
     return true;
 }
 

@@ -9,7 +9,9 @@ class FlexGrid;
 // Applies the column captions, widths and alignments stored for a grid in aListViewHeader and
 // aListViewDetails, matched by transaction, grid and module name without regard to case or
 // surrounding blanks. Writes the transaction name back trimmed and upper-cased. Returns false,
-// leaving the grid untouched, when no layout is stored.
-bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QString &moduleName);
+// leaving the grid untouched, when no layout is stored or the stored one does not describe
+// exactly `requiredColumns` columns (numbered 0 to requiredColumns - 1): readers of the grid
+// find their values by column number.
+bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QString &moduleName, int requiredColumns);
 
 } // namespace kadu2217

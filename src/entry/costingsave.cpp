@@ -48,8 +48,9 @@ void writeNewHeader(const ConnectionPtr &connection, clsDatabase &lookups, const
                 lookups.fnreturnfield(QStringLiteral("username"), QStringLiteral("userid=") + QString::number(s.intUserID)));
     rs.setValue(QStringLiteral("lpchDepartmentid"), costing.departmentId);
     lookups.strTableName = QStringLiteral("aPackageSettings");
-    rs.setValue(QStringLiteral("lpchInventoryaccid"), lookups.fnreturnfield(QStringLiteral("inventoryid")));
-    rs.setValue(QStringLiteral("lpchgoodsintransitaccid"), lookups.fnreturnfield(QStringLiteral("GoodsInTransitID")));
+    const QString ofCompany = QStringLiteral("companyid=") + QString::number(s.intcompanyid);
+    rs.setValue(QStringLiteral("lpchInventoryaccid"), lookups.fnreturnfield(QStringLiteral("inventoryid"), ofCompany));
+    rs.setValue(QStringLiteral("lpchgoodsintransitaccid"), lookups.fnreturnfield(QStringLiteral("GoodsInTransitID"), ofCompany));
     rs.setValue(QStringLiteral("lpchCostingDone"), costing.costFix ? QVariant(true) : QVariant(0));
     if (costing.costFix)
         rs.setValue(QStringLiteral("lpchcostingdoneby"), rs.value(QStringLiteral("lpchrecadduser")));
@@ -79,8 +80,22 @@ void writeEditedHeader(const ConnectionPtr &connection, const CostingToSave &cos
     connection->execute(QStringLiteral("delete from loalocalpurchasecostingdetail where lpcdcostingid=") + costing.editedCostingId);
 }
 
+// In edit mode the bill was costed before: all of its quantity of an item is taken off the
+// stock the item's lines are averaged against.
+QHash<qint32, double> billQuantitiesByItem(const CostingToSave &costing)
+{
+    QHash<qint32, double> quantities;
+    if (!costing.newMode) {
+        for (const CostingLine &line : costing.lines)
+            quantities[value::toInt32(line.itemId)] += value::toDouble(line.quantity);
+    }
+    return quantities;
+}
+
 void writeDetails(const ConnectionPtr &connection, clsDatabase &lookups, const CostingToSave &costing, qint32 costingId)
 {
+    const QHash<qint32, double> billQuantities = billQuantitiesByItem(costing);
+    RunningItemCost costs;
     Recordset rs;
     rs.open(QStringLiteral("select * from loalocalpurchasecostingdetail"), connection, CursorType::Keyset, LockType::Optimistic);
     for (const CostingLine &line : costing.lines) {
@@ -95,10 +110,12 @@ void writeDetails(const ConnectionPtr &connection, clsDatabase &lookups, const C
         rs.setValue(QStringLiteral("lpcdcostedprice"), line.costedPrice);
 
         const qint32 itemId = value::toInt32(rs.value(QStringLiteral("lpcditemid")));
-        const ItemCost cost = computeItemCost(lookups, itemId, value::toDouble(rs.value(QStringLiteral("lpcditemqty"))),
-                                              value::toDouble(rs.value(QStringLiteral("lpcdcostedprice"))), costing.newMode);
+        if (!costs.knows(itemId))
+            costs.start(itemId, lookupItemStanding(lookups, itemId, billQuantities.value(itemId), costing.newMode));
+        const ItemCost cost = costs.next(itemId, value::toDouble(rs.value(QStringLiteral("lpcditemqty"))),
+                                         value::toDouble(rs.value(QStringLiteral("lpcdcostedprice"))));
         rs.setValue(QStringLiteral("lpcdnewitemcostprice"), cost.newCost);
-        rs.setValue(QStringLiteral("lpcdolditemcostprice"), cost.oldCost);
+        rs.setValue(QStringLiteral("lpcdolditemcostprice"), cost.oldCost ? QVariant(*cost.oldCost) : QVariant());
         if (costing.costFix)
             fixItemCost(*connection, itemId, {cost.oldCost, value::toDouble(rs.value(QStringLiteral("lpcdnewitemcostprice")))});
         rs.update();
@@ -126,6 +143,11 @@ CostingCheck checkCosting(const CostingToSave &costing, int shopIndex, int billI
         return {QStringLiteral("Select the Shop"), QStringLiteral("cboShop")};
     if (billIndex < 0)
         return {QStringLiteral("Select the Local Purchase No"), QStringLiteral("cboPurchNo")};
+    // Lines left from another bill, or half loaded, must never be stored as this bill's costing.
+    if (costing.linesShopId != costing.shopId || costing.linesBillId != costing.billId)
+        return {QStringLiteral("Select the bill again: its items could not be loaded"), QStringLiteral("cboPurchNo")};
+    if (costing.lines.isEmpty())
+        return {QStringLiteral("The bill has no items to cost"), QStringLiteral("mfgSplitDetails")};
     if (departmentIndex == -1)
         return {QStringLiteral("Select Department"), QStringLiteral("cboDepartmentName")};
     if (costing.remarks.trimmed().isEmpty())

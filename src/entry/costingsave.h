@@ -32,6 +32,9 @@ struct CostingToSave {
     // The register's column-0 text of the costing being edited.
     QString editedCostingId;
     QVector<CostingLine> lines;
+    // The shop and bill the lines were loaded for; 0 while no bill's lines are complete.
+    qint32 linesShopId = 0;
+    qint32 linesBillId = 0;
 };
 
 // The first input that stops a save, with the control the focus goes to; empty when the

@@ -32,6 +32,8 @@ const QString kWindow = QStringLiteral("frmlocalpurchasecosting");
 const QString kShopCaption = QStringLiteral("&Shop:");
 constexpr VbColor kLightYellow = 0x00C0FFFF;
 constexpr int kRemarksLength = 240;
+// The save reads the quantity, both prices and the item id from fixed columns.
+constexpr int kItemGridColumns = 7;
 
 void paintInputBackground(QWidget *control, VbColor color)
 {
@@ -148,6 +150,8 @@ void frmlocalpurchasecosting::restoreDesignState()
     m_activatedSinceShow = false;
     m_blnFirstActivation = false;
     m_costingDate = QDate();
+    m_linesShopId = 0;
+    m_linesBillId = 0;
     setProperty("Tag", QVariant());
     m_lblShop->setText(kShopCaption);
     setGeometryTwips(m_lblShop, 75, 150, 465, 195);
@@ -182,9 +186,15 @@ void frmlocalpurchasecosting::Load()
     runHandler(kWindow, QStringLiteral("Form_Load "), [this] { Form_Load(); });
 }
 
-void frmlocalpurchasecosting::showModal()
+void frmlocalpurchasecosting::showModal(const std::function<void()> &prepare)
 {
     Load();
+    try {
+        prepare();
+    } catch (...) {
+        unload();
+        throw;
+    }
     exec();
 }
 
@@ -231,7 +241,8 @@ void frmlocalpurchasecosting::Form_Load()
     if (s.intDepartmentId < 1) {
         db.strTableName = QStringLiteral("apackagesettings");
         m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName,
-                                             value::toInt32(db.fnreturnfield(QStringLiteral("CompanyDepartment"))));
+                                             value::toInt32(db.fnreturnfield(QStringLiteral("CompanyDepartment"),
+                                                                             QStringLiteral("companyid=") + QString::number(s.intcompanyid))));
     } else {
         m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName, s.intDepartmentId);
         m_cboDepartmentName->setEnabled(false);
@@ -255,7 +266,7 @@ void frmlocalpurchasecosting::Form_Load()
     db.populatecomboorlist(*m_cboShop, QStringLiteral("distinct ShopId"), QStringLiteral("shopname"));
 
     QString transaction = QStringLiteral("localpurchasecosting");
-    if (!fnApplyColumnSettings(transaction, *m_mfgSplitDetails, objectName()))
+    if (!fnApplyColumnSettings(transaction, *m_mfgSplitDetails, objectName(), kItemGridColumns))
         applyDefaultColumns();
 }
 

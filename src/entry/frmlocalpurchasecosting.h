@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -32,8 +33,11 @@ public:
     // control. Does nothing while the window is loaded.
     void Load();
     bool isLoaded() const { return m_loaded; }
-    // Load() if needed, then shows the window modally; returns when it has been unloaded.
-    void showModal();
+    // Load() if needed, runs the opener's `prepare` (selections, values), then shows the
+    // window modally; returns when it has been unloaded. When `prepare` fails the window is
+    // unloaded without the closing question, so that the next opening loads afresh, and
+    // the failure goes on to the opener.
+    void showModal(const std::function<void()> &prepare);
     // The old "Unload Me": the closing check runs first and may keep the window open.
     void Unload();
 
@@ -104,6 +108,9 @@ private:
     bool m_blnFirstActivation = false;
     bool m_activatedSinceShow = false;
     QDate m_costingDate;
+    // The shop and bill whose lines the grid holds in full; 0 while it holds none.
+    qint32 m_linesShopId = 0;
+    qint32 m_linesBillId = 0;
 
     QLabel *m_lblShop = nullptr;
     ComboBox *m_cboShop = nullptr;

@@ -1,5 +1,6 @@
 #include "entry/itemcost.h"
 
+#include "db/error.h"
 #include "db/values.h"
 
 namespace kadu2217 {
@@ -13,23 +14,23 @@ double stockSum(const QVariant &sum)
 
 } // namespace
 
-double stockAtOldCost(double godownStock, double shopStock, double uncostedQuantity, double billQuantity, bool newMode)
+double stockAtOldCost(double godownStock, double shopStock, double uncostedQuantity, double billQuantityOfItem, bool newMode)
 {
     const double stock = godownStock + shopStock - uncostedQuantity;
-    return newMode ? stock : stock - billQuantity;
+    return newMode ? stock : stock - billQuantityOfItem;
 }
 
-double weightedAverageCost(double oldStock, double oldCost, double billQuantity, double costedPrice)
+double weightedAverageCost(double oldStock, std::optional<double> oldCost, double billQuantity, double costedPrice)
 {
-    if (oldStock <= 0)
+    if (oldStock <= 0 || !oldCost)
         return costedPrice;
     const double units = oldStock + billQuantity;
     if (units == 0)
         raise(errnum::DivisionByZero, QStringLiteral("Division by zero"));
-    return (oldStock * oldCost + billQuantity * costedPrice) / units;
+    return (oldStock * *oldCost + billQuantity * costedPrice) / units;
 }
 
-ItemCost computeItemCost(clsDatabase &lookups, qint32 itemId, double billQuantity, double costedPrice, bool newMode)
+ItemStanding lookupItemStanding(clsDatabase &lookups, qint32 itemId, double billQuantityOfItem, bool newMode)
 {
     const QString item = QString::number(itemId);
     lookups.strTableName = QStringLiteral("vwinquirygodownstock where gsitemid=") + item;
@@ -37,15 +38,30 @@ ItemCost computeItemCost(clsDatabase &lookups, qint32 itemId, double billQuantit
     lookups.strTableName = QStringLiteral("vwinquiryshopstock where itemid=") + item;
     const double shopStock = stockSum(lookups.fnreturnfield(QStringLiteral("sum(stock)")));
     lookups.strTableName = QStringLiteral("aitem where itemid=") + item;
-    const double rate = value::toDouble(lookups.fnreturnfield(QStringLiteral("itemrate")));
+    const QVariant rate = lookups.fnreturnfield(QStringLiteral("itemrate"));
     lookups.strTableName = QStringLiteral("loslocalpurchaseheader h, loslocalpurchasedetail d");
     const double uncosted = value::toDouble(lookups.fnreturnfield(
         QStringLiteral("isnull(sum(lpdItemQuantity),0)"),
         QStringLiteral(" h.lphbillid=d.lpdbillid and h.lphShopId=d.lpdShopId and h.lphcosted=0 ") + QStringLiteral(" and d.lpditemid=")
             + item + QStringLiteral(" and lphcancelled=0")));
 
-    const double oldStock = stockAtOldCost(godownStock, shopStock, uncosted, billQuantity, newMode);
-    return {rate, weightedAverageCost(oldStock, rate, billQuantity, costedPrice)};
+    ItemStanding standing;
+    standing.valuedStock = stockAtOldCost(godownStock, shopStock, uncosted, billQuantityOfItem, newMode);
+    if (!value::isNull(rate))
+        standing.cost = value::toDouble(rate);
+    return standing;
+}
+
+ItemCost RunningItemCost::next(qint32 itemId, double quantity, double costedPrice)
+{
+    const auto found = m_items.find(itemId);
+    if (found == m_items.end())
+        raise(errnum::InvalidProcedureCall, QStringLiteral("Item %1 was not looked up before its line was costed").arg(itemId));
+    ItemStanding &standing = *found;
+    const ItemCost cost{standing.cost, weightedAverageCost(standing.valuedStock, standing.cost, quantity, costedPrice)};
+    standing.valuedStock += quantity;
+    standing.cost = cost.newCost;
+    return cost;
 }
 
 void fixItemCost(Connection &connection, qint32 itemId, const ItemCost &cost)

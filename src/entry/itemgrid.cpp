@@ -2,19 +2,22 @@
 
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
-#include "db/error.h"
 #include "db/recordset.h"
 #include "db/values.h"
 #include "entry/exchangerate.h"
 #include "shell/session.h"
 
-#include <limits>
 
 namespace kadu2217 {
 namespace {
 
 // Captions padded with blanks: each caption's width is its column's first width.
 const QString kDefaultFormat = QStringLiteral("Sl. No |Item Code                       |Item Description                                                                                            |>    Bill Quantity |>Cost Price                                |>Cost Price |");
+
+QString formattedOrEmpty(const QVariant &v, QString (*format)(double, const QLocale &))
+{
+    return value::isNull(v) ? QString() : format(value::toDouble(v), QLocale());
+}
 
 // Changed cells are shown once, when the fill ends however it ends.
 struct BulkUpdate {
@@ -34,30 +37,43 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
 {
     if (m_cboPurchNo->listIndex() == -1)
         return;
-    const ConnectionPtr &adocon = session().adocon;
+    const SessionContext &s = session();
     ModuleState &m = moduleState();
     clsDatabase &db = *m_objDatabase;
     const bool newMode = isNewMode();
+    FlexGrid &grid = *m_mfgSplitDetails;
+    // The previous bill's lines go before anything can fail, so that they are never taken
+    // for this bill's.
+    m_linesShopId = 0;
+    m_linesBillId = 0;
+    grid.setRows(1);
 
+    const qint32 shopId = m_cboShop->itemData(m_cboShop->listIndex());
+    const qint32 billId = m_cboPurchNo->itemData(m_cboPurchNo->listIndex());
+    const QString shop = QString::number(shopId);
+    const QString bill = QString::number(billId);
     db.strTableName = QStringLiteral("apackagesettings ap, aaccountmaster a ");
     qint16 inventoryCurrency = value::toInt16(db.fnreturnfield(
-        QStringLiteral("currencyid"), QStringLiteral(" ap.companyid = a.companyid and ") + QStringLiteral(" ap.inventoryid = a.accountid")));
-    const QString shop = QString::number(m_cboShop->itemData(m_cboShop->listIndex()));
-    const QString bill = QString::number(m_cboPurchNo->itemData(m_cboPurchNo->listIndex()));
+        QStringLiteral("currencyid"), QStringLiteral(" ap.companyid = a.companyid and ") + QStringLiteral(" ap.inventoryid = a.accountid")
+                                          + QStringLiteral(" and ap.companyid=") + QString::number(s.intcompanyid)));
     db.strTableName = QStringLiteral("loslocalpurchaseheader h, avendormaster v");
     qint16 vendorCurrency = value::toInt16(db.fnreturnfield(
         QStringLiteral("v.currencyid"), QStringLiteral(" h.lphCompanyID = v.companyid ")
             + QStringLiteral(" and h.lphVendorID = v.vendorid and lphShopID=") + shop + QStringLiteral(" and lphBillID=") + bill));
+    // Bill ids are unique per shop only: another shop's bill must not lend its rates.
     db.strTableName = QStringLiteral("loslocalpurchaseheader");
-    m.GStrExchangeRates = value::toText(db.fnreturnfield(QStringLiteral("lphexchangerates"), QStringLiteral(" lphBillID=") + bill));
+    m.GStrExchangeRates = value::toText(db.fnreturnfield(QStringLiteral("lphexchangerates"),
+                                                         QStringLiteral(" lphShopID=") + shop + QStringLiteral(" and lphBillID=") + bill));
     const double rate = getComparedExchangeRate(vendorCurrency, inventoryCurrency);
 
     Recordset rs;
     if (!newMode) {
+        // In the order the lines were first saved, so that an edit averages them as that save did.
         rs.open(QStringLiteral("select * from loaLocalPurchaseCostingHeader lih left outer join ")
                     + QStringLiteral(" loalocalpurchasecostingdetail lid on lih.lpchcostingid=lid.lpcdcostingid left outer join aitem ")
-                    + QStringLiteral(" ai on lid.lpcditemid=ai.itemid where lih.lpchcostingid=") + registerCostingId(),
-                adocon, CursorType::Keyset, LockType::ReadOnly);
+                    + QStringLiteral(" ai on lid.lpcditemid=ai.itemid where lih.lpchcostingid=") + registerCostingId()
+                    + QStringLiteral(" order by lid.lpcddetailid"),
+                s.adocon, CursorType::Keyset, LockType::ReadOnly);
     } else {
         db.strTableName = QStringLiteral("syscolumns");
         const bool orderedByGuid = value::toDouble(db.fnreturnfield(
@@ -66,15 +82,13 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
         rs.open(QStringLiteral("select * from loslocalpurchasedetail loid left outer join ")
                     + QStringLiteral(" aitem ai on loid.lpditemid=ai.itemid where lpdbillid=") + bill
                     + QStringLiteral(" and lpdShopId=") + shop + order,
-                adocon, CursorType::Keyset, LockType::ReadOnly);
+                s.adocon, CursorType::Keyset, LockType::ReadOnly);
     }
 
-    FlexGrid &grid = *m_mfgSplitDetails;
     const BulkUpdate bulk(grid);
     // The first data row is there before any line is read: a bill without lines shows it empty.
-    grid.setRows(1);
     grid.setRows(2);
-    qint16 serial = 1;
+    int serial = 1;
     for (; !rs.eof(); rs.moveNext()) {
         if (serial != 1)
             grid.setRows(grid.rows() + 1);
@@ -94,19 +108,20 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
             grid.setTextMatrix(r, 5, costPrice);
             grid.setTextMatrix(r, itemIdCol, value::toText(rs.value(QStringLiteral("lpditemid"))));
         } else {
-            grid.setTextMatrix(r, 3, value::formatFixed3(value::toDouble(rs.value(QStringLiteral("lpcditemqty")))));
-            grid.setTextMatrix(r, 4, value::toText(rs.value(QStringLiteral("lpcdcostedprice"))));
+            // A saved line without a value shows an empty cell, so that every line loads and
+            // the save's checks can name what is missing.
+            grid.setTextMatrix(r, 3, formattedOrEmpty(rs.value(QStringLiteral("lpcditemqty")), value::formatFixed3));
+            grid.setTextMatrix(r, 4, value::displayText(rs.value(QStringLiteral("lpcdcostedprice"))));
             // Stored already in the inventory currency: converting it again would scale it
             // once more at every edit and save.
-            grid.setTextMatrix(r, 5, value::formatUpTo3(value::toDouble(rs.value(QStringLiteral("lpcdbillunitprice")))));
+            grid.setTextMatrix(r, 5, formattedOrEmpty(rs.value(QStringLiteral("lpcdbillunitprice")), value::formatUpTo3));
             grid.setTextMatrix(r, itemIdCol, value::toText(rs.value(QStringLiteral("itemid"))));
         }
-        // The serial number was a 16-bit counter.
-        if (serial == std::numeric_limits<qint16>::max())
-            kadu2217::raise(errnum::Overflow, QStringLiteral("Overflow"));
         ++serial;
     }
     rs.close();
+    m_linesShopId = shopId;
+    m_linesBillId = billId;
 }
 
 void frmlocalpurchasecosting::applyDefaultColumns()

@@ -28,6 +28,8 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
     if (!costing.newMode)
         costing.editedCostingId = registerCostingId();
     const FlexGrid &grid = *m_mfgSplitDetails;
+    costing.linesShopId = m_linesShopId;
+    costing.linesBillId = m_linesBillId;
     for (int r = 1; r < grid.rows(); ++r)
         costing.lines.append({grid.textMatrix(r, grid.cols() - 1), grid.textMatrix(r, 3), grid.textMatrix(r, 4), grid.textMatrix(r, 5)});
     return costing;
@@ -60,8 +62,9 @@ void frmlocalpurchasecosting::cmdok_Click()
             pointerBack();
             return;
         }
-        RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(m_costingId), costing.newMode ? m_costingId : 0);
+        // Committed: a second OK would apply the average again, even when the refresh fails.
         m_cmdok->setEnabled(false);
+        RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(m_costingId), costing.newMode ? m_costingId : 0);
         pointerBack();
         Unload();
     }, {rollBack, pointerBack});

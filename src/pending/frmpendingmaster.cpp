@@ -180,13 +180,13 @@ void frmPendingMaster::openSelectedBill()
     m.GStrMasterNewEditFlag = QStringLiteral("N");
 
     frmlocalpurchasecosting &entry = entryWindow();
-    entry.Load();
-    const int selected = list.selectedItem();
-    clsGeneral &general = required(m_objGeneral);
-    general.SelectComboItemByValue(required(entry.cboShop()),
-                                   value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))));
-    general.SelectComboItemByValue(required(entry.cboPurchNo()), value::toInt32(value::leadingNumber(list.itemText(selected))));
-    entry.showModal();
+    entry.showModal([this, &entry, &list] {
+        const int selected = list.selectedItem();
+        clsGeneral &general = required(m_objGeneral);
+        general.SelectComboItemByValue(required(entry.cboShop()),
+                                       value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))));
+        general.SelectComboItemByValue(required(entry.cboPurchNo()), value::toInt32(value::leadingNumber(list.itemText(selected))));
+    });
 
     unload();
     setMousePointer(this, MousePointer::Default);

@@ -48,30 +48,29 @@ void FrmMaster::CmdEdit_Click()
                 session().adocon);
 
         frmlocalpurchasecosting &entry = entryWindow();
-        entry.Load();
-        entry.setCostingDate(value::toDateTime(rs.value(QStringLiteral("lpchdate"))).date());
-        objGeneral->SelectComboItemByValue(*entry.cboShop(), value::toInt32(rs.value(QStringLiteral("lpchshopid"))));
-        objGeneral->SelectComboItemByValue(*entry.cboPurchNo(), value::toInt32(rs.value(QStringLiteral("lpchbillid"))));
+        entry.showModal([this, &entry, &rs] {
+            entry.setCostingDate(value::toDateTime(rs.value(QStringLiteral("lpchdate"))).date());
+            objGeneral->SelectComboItemByValue(*entry.cboShop(), value::toInt32(rs.value(QStringLiteral("lpchshopid"))));
+            objGeneral->SelectComboItemByValue(*entry.cboPurchNo(), value::toInt32(rs.value(QStringLiteral("lpchbillid"))));
 
-        objDatabase->strTableName = QStringLiteral("adepartmentmaster");
-        objDatabase->populatecomboorlist(*entry.cboDepartmentName(), QStringLiteral("DepartmentID"), QStringLiteral(" DepartmentName"));
-        objGeneral->SelectComboItemByValue(*entry.cboDepartmentName(), value::toInt32(rs.value(QStringLiteral("lpchDepartmentid"))));
+            objDatabase->strTableName = QStringLiteral("adepartmentmaster");
+            objDatabase->populatecomboorlist(*entry.cboDepartmentName(), QStringLiteral("DepartmentID"), QStringLiteral(" DepartmentName"));
+            objGeneral->SelectComboItemByValue(*entry.cboDepartmentName(), value::toInt32(rs.value(QStringLiteral("lpchDepartmentid"))));
 
-        entry.txtremarks()->setText(value::displayText(rs.value(QStringLiteral("lpchremarks"))));
-        const QVariant done = rs.value(QStringLiteral("lpchCostingDone"));
-        const bool fixed = !value::isNull(done) && value::toBool(done);
-        entry.chkFix()->setChecked(fixed);
-        entry.cboShop()->setEnabled(false);
-        entry.cboPurchNo()->setEnabled(false);
-        if (fixed) {
-            entry.chkFix()->setEnabled(false);
-            entry.cmdok()->setEnabled(false);
-        }
-        rs.close();
-        if (m_flexMaster->textMatrix(m_flexMaster->row(), m_flexMaster->cols() - 1) == QLatin1String("Yes"))
-            entry.cmdok()->setEnabled(false);
-
-        entry.showModal();
+            entry.txtremarks()->setText(value::displayText(rs.value(QStringLiteral("lpchremarks"))));
+            const QVariant done = rs.value(QStringLiteral("lpchCostingDone"));
+            const bool fixed = !value::isNull(done) && value::toBool(done);
+            entry.chkFix()->setChecked(fixed);
+            entry.cboShop()->setEnabled(false);
+            entry.cboPurchNo()->setEnabled(false);
+            if (fixed) {
+                entry.chkFix()->setEnabled(false);
+                entry.cmdok()->setEnabled(false);
+            }
+            rs.close();
+            if (m_flexMaster->textMatrix(m_flexMaster->row(), m_flexMaster->cols() - 1) == QLatin1String("Yes"))
+                entry.cmdok()->setEnabled(false);
+        });
         pointersBack();
         // The register is not re-activated by itself when its modal child closes.
         Form_Activate();
