@@ -4,7 +4,6 @@
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "services/defaults.h"
-#include "shell/refreshmasterrow.h"
 #include "shell/session.h"
 #include "shell/windows.h"
 #include "testsupport.h"
@@ -314,7 +313,7 @@ private slots:
         }
         moduleState().GStrMasterNewEditFlag = mode;
         const int id = mode == QLatin1String("E") ? 1 : 9;
-        RefreshMasterRow(QStringLiteral("lpchcostingid=%1").arg(id), mode == QLatin1String("E") ? 0 : id);
+        frmMaster().RefreshMasterRow(QStringLiteral("lpchcostingid=%1").arg(id), mode == QLatin1String("E") ? 0 : id);
         const FlexGrid *grid = w.FlexMaster();
         QCOMPARE(grid->rows(), rows);
         QCOMPARE(grid->textMatrix(grid->rows() - 1, 1), lastNumber);
@@ -347,7 +346,7 @@ private slots:
         grid.setCol(0);
         grid.sort(FlexSort::GenericDescending);
         moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
-        RefreshMasterRow(QStringLiteral("lpchcostingid=2"), 2);
+        frmMaster().RefreshMasterRow(QStringLiteral("lpchcostingid=2"), 2);
         QCOMPARE(grid.rows(), 5);
         QCOMPARE(grid.textMatrix(1, 0), QStringLiteral("3"));
         QCOMPARE(grid.textMatrix(4, 0), QStringLiteral("2"));

@@ -10,11 +10,10 @@
 #include "db/error.h"
 #include "db/values.h"
 #include "entry/columnsettings.h"
-#include "register/frmmaster.h"
+#include "entry/entryquery.h"
 #include "shell/reporterror.h"
 #include "shell/required.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -209,10 +208,40 @@ bool frmlocalpurchasecosting::isNewMode() const
     return moduleState().GStrMasterNewEditFlag == QLatin1String("N");
 }
 
-QString frmlocalpurchasecosting::registerCostingId()
+void frmlocalpurchasecosting::openNew(qint32 shopId, qint32 billId)
 {
-    const FlexGrid &grid = *frmMaster().FlexMaster();
-    return grid.textMatrix(grid.row(), 0);
+    m_editedCostingId.clear();
+    showModal([this, shopId, billId] {
+        clsGeneral &general = required(m_objGeneral);
+        general.SelectComboItemByValue(*m_cboShop, shopId);
+        general.SelectComboItemByValue(*m_cboPurchNo, billId);
+    });
+}
+
+void frmlocalpurchasecosting::openExisting(const QString &costingId, bool registerShowsFixed)
+{
+    m_editedCostingId = costingId;
+    const entryquery::SavedCosting costing = entryquery::readSavedCosting(session().adocon, costingId);
+    showModal([this, &costing, registerShowsFixed] {
+        setCostingDate(costing.date);
+        clsGeneral &general = required(m_objGeneral);
+        general.SelectComboItemByValue(*m_cboShop, costing.shopId);
+        general.SelectComboItemByValue(*m_cboPurchNo, costing.billId);
+        clsDatabase &db = required(m_objDatabase);
+        db.strTableName = entryquery::allDepartments();
+        db.populatecomboorlist(*m_cboDepartmentName, QStringLiteral("DepartmentID"), QStringLiteral(" DepartmentName"));
+        general.SelectComboItemByValue(*m_cboDepartmentName, costing.departmentId);
+        m_txtremarks->setText(costing.remarks);
+        m_chkFix->setChecked(costing.fixed);
+        m_cboShop->setEnabled(false);
+        m_cboPurchNo->setEnabled(false);
+        if (costing.fixed) {
+            m_chkFix->setEnabled(false);
+            m_cmdok->setEnabled(false);
+        }
+        if (registerShowsFixed)
+            m_cmdok->setEnabled(false);
+    });
 }
 
 void frmlocalpurchasecosting::Form_Load()
@@ -228,9 +257,7 @@ void frmlocalpurchasecosting::Form_Load()
     m_blnFirstActivation = true;
 
     clsDatabase &db = *m_objDatabase;
-    db.strTableName = QStringLiteral("adepartmentmaster d,aUserDeptDetails u ")
-        + QStringLiteral(" Where d.Companyid = u.Companyid And u.userid = ") + QString::number(s.intUserID)
-        + QStringLiteral(" and d.DepartmentID=u.DeptID and  d.CompanyId= ") + QString::number(s.intcompanyid);
+    db.strTableName = entryquery::departmentsOfUser(s.intUserID, s.intcompanyid);
     db.populatecomboorlist(*m_cboDepartmentName, QStringLiteral("d.DepartmentId"), QStringLiteral("d.DepartmentName"));
 
     if (m.GBlnAlias) {
@@ -239,30 +266,15 @@ void frmlocalpurchasecosting::Form_Load()
     }
 
     if (s.intDepartmentId < 1) {
-        db.strTableName = QStringLiteral("apackagesettings");
-        m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName,
-                                             value::toInt32(db.fnreturnfield(QStringLiteral("CompanyDepartment"),
-                                                                             QStringLiteral("companyid=") + QString::number(s.intcompanyid))));
+        m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName, entryquery::companyDepartment(db, s.intcompanyid));
     } else {
         m_objGeneral->SelectComboItemByValue(*m_cboDepartmentName, s.intDepartmentId);
         m_cboDepartmentName->setEnabled(false);
     }
 
-    QString shops;
-    if (!isNewMode()) {
-        shops = QStringLiteral("loslocalpurchaseheader loi left outer join aShops ag on ")
-            + QStringLiteral(" loi.lphShopId=ag.ShopId where  loi.lphcancelled=0");
-    } else if (s.intDepartmentId != 0) {
-        shops = QStringLiteral("losLocalPurchaseHeader loi left outer join aShops ag on ")
-            + QStringLiteral(" loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0 and lphDepartmentID=")
-            + QString::number(s.intDepartmentId) + QStringLiteral(" ");
-    } else {
-        shops = QStringLiteral("losLocalPurchaseHeader loi left outer join aShops ag on ")
-            + QStringLiteral(" loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0  ");
-    }
     if (isNewMode())
         setCostingDate(s.ProcessDate.date());
-    db.strTableName = shops;
+    db.strTableName = entryquery::shopsWithBills(isNewMode(), s.intDepartmentId);
     db.populatecomboorlist(*m_cboShop, QStringLiteral("distinct ShopId"), QStringLiteral("shopname"));
 
     QString transaction = QStringLiteral("localpurchasecosting");
@@ -298,29 +310,9 @@ void frmlocalpurchasecosting::cboShop_Click()
     }
     if (m_cboShop->listIndex() < 0)
         return;
-    const QString shop = QString::number(m_cboShop->itemData(m_cboShop->listIndex()));
-    const QString department = s.intDepartmentId != 0
-        ? QString::number(m_cboDepartmentName->itemData(m_cboDepartmentName->listIndex()))
-        : QString();
-
-    QString bills;
-    if (!isNewMode()) {
-        bills = QStringLiteral("loslocalpurchaseheader  lph, ")
-            + QStringLiteral(" loaLocalPurchaseCostingHeader  lpch  where lphcancelled=0 ")
-            + QStringLiteral(" and lphShopId=") + shop + QStringLiteral(" and  lphShopId=lpchShopId and ");
-        if (s.intDepartmentId != 0)
-            bills += QStringLiteral(" lphDepartmentID=") + department + QStringLiteral(" and lphBillID=lpchbillid and lpchCostingid=");
-        else
-            bills += QStringLiteral(" lphBillID=lpchbillid and lpchCostingid=");
-        bills += registerCostingId();
-    } else if (s.intDepartmentId != 0) {
-        bills = QStringLiteral("loslocalpurchaseheader  where lphcosted=0 and ") + QStringLiteral(" lphcancelled=0 and lphShopId=")
-            + shop + QStringLiteral(" and lphDepartmentID=") + department + QStringLiteral(" and lphcosted=0");
-    } else {
-        bills = QStringLiteral("loslocalpurchaseheader  where lphcosted=0 and ") + QStringLiteral(" lphcancelled=0 and lphShopId=")
-            + shop + QStringLiteral("  and lphcosted=0");
-    }
-    m_objDatabase->strTableName = bills;
+    const qint32 shop = m_cboShop->itemData(m_cboShop->listIndex());
+    const qint32 department = s.intDepartmentId != 0 ? m_cboDepartmentName->itemData(m_cboDepartmentName->listIndex()) : 0;
+    m_objDatabase->strTableName = entryquery::billsOfShop(isNewMode(), s.intDepartmentId, shop, department, m_editedCostingId);
     m_objDatabase->populatecomboorlist(*m_cboPurchNo, QStringLiteral("lphBillid"), QStringLiteral("lphBillNo"));
 }
 
@@ -398,7 +390,7 @@ void frmlocalpurchasecosting::Unload()
 
 void frmlocalpurchasecosting::Form_QueryUnload(bool &cancel)
 {
-    frmMaster().FlexFlag.clear();
+    emit closing();
     if (!m_cmdok->isEnabled() || !required(moduleState().GObjAuditTrail).DataChanged(*this))
         return;
     const int answer = messageBox(QStringLiteral("Save Changes?"), MsgBoxStyle::YesNoCancel + MsgBoxStyle::Question,

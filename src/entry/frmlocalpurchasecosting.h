@@ -2,6 +2,7 @@
 
 #include <kadu2217/services.h>
 
+#include "entry/costingregister.h"
 #include "entry/costingsave.h"
 
 #include <QDate>
@@ -29,15 +30,20 @@ public:
     explicit frmlocalpurchasecosting(QWidget *parent = nullptr);
     ~frmlocalpurchasecosting() override;
 
+    // Where saved costings are shown; the module sets it once.
+    void setRegister(CostingRegister *costingRegister) { m_register = costingRegister; }
+
+    // A new costing of the bill: loads the window, selects the shop and the bill as a user
+    // would, and shows the window modally until it is unloaded.
+    void openNew(qint32 shopId, qint32 billId);
+    // The saved costing `costingId` (the register row's id text) for changes; a costing that
+    // is fixed, or that the register shows as fixed, opens read-only.
+    void openExisting(const QString &costingId, bool registerShowsFixed);
+
     // The old form loaded on its first reference; openers call this before they touch a
     // control. Does nothing while the window is loaded.
     void Load();
     bool isLoaded() const { return m_loaded; }
-    // Load() if needed, runs the opener's `prepare` (selections, values), then shows the
-    // window modally; returns when it has been unloaded. When `prepare` fails the window is
-    // unloaded without the closing question, so that the next opening loads afresh, and
-    // the failure goes on to the opener.
-    void showModal(const std::function<void()> &prepare);
     // The old "Unload Me": the closing check runs first and may keep the window open.
     void Unload();
 
@@ -69,6 +75,10 @@ public:
     // that succeeded disables cmdok and unloads the window.
     void cmdok_Click();
 
+signals:
+    // The window is closing: the register's row-change handling rests until it is activated.
+    void closing();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -94,14 +104,19 @@ private:
     // A key handler that only moves on at Enter (cboShop, cboPurchNo, chkFix, txtremarks).
     void keyPressMovingOn(const QString &procedureName, int &keyAscii);
 
-    // The id of the costing in the register's current row, as its text.
-    static QString registerCostingId();
+    // Load() if needed, runs the opener's `prepare`, then shows the window modally. When
+    // `prepare` fails the window is unloaded without the closing question, so that the next
+    // opening loads afresh, and the failure goes on to the opener.
+    void showModal(const std::function<void()> &prepare);
     bool isNewMode() const;
 
     std::shared_ptr<clsDatabase> m_objDatabase;
     std::shared_ptr<clsGeneral> m_objGeneral;
     CostingToSave costingInWindow() const;
 
+    CostingRegister *m_register = nullptr;
+    // The edited costing's id as the register's row gave it; empty for a new costing.
+    QString m_editedCostingId;
     bool m_loaded = false;
     // The costing being saved: the new header's id, or the edited costing's.
     qint32 m_costingId = 0;

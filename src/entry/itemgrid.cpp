@@ -2,11 +2,10 @@
 
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
-#include "db/recordset.h"
 #include "db/values.h"
+#include "entry/entryquery.h"
 #include "entry/exchangerate.h"
 #include "shell/session.h"
-
 
 namespace kadu2217 {
 namespace {
@@ -38,8 +37,6 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
     if (m_cboPurchNo->listIndex() == -1)
         return;
     const SessionContext &s = session();
-    ModuleState &m = moduleState();
-    clsDatabase &db = *m_objDatabase;
     const bool newMode = isNewMode();
     FlexGrid &grid = *m_mfgSplitDetails;
     // The previous bill's lines go before anything can fail, so that they are never taken
@@ -50,76 +47,42 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
 
     const qint32 shopId = m_cboShop->itemData(m_cboShop->listIndex());
     const qint32 billId = m_cboPurchNo->itemData(m_cboPurchNo->listIndex());
-    const QString shop = QString::number(shopId);
-    const QString bill = QString::number(billId);
-    db.strTableName = QStringLiteral("apackagesettings ap, aaccountmaster a ");
-    qint16 inventoryCurrency = value::toInt16(db.fnreturnfield(
-        QStringLiteral("currencyid"), QStringLiteral(" ap.companyid = a.companyid and ") + QStringLiteral(" ap.inventoryid = a.accountid")
-                                          + QStringLiteral(" and ap.companyid=") + QString::number(s.intcompanyid)));
-    db.strTableName = QStringLiteral("loslocalpurchaseheader h, avendormaster v");
-    qint16 vendorCurrency = value::toInt16(db.fnreturnfield(
-        QStringLiteral("v.currencyid"), QStringLiteral(" h.lphCompanyID = v.companyid ")
-            + QStringLiteral(" and h.lphVendorID = v.vendorid and lphShopID=") + shop + QStringLiteral(" and lphBillID=") + bill));
-    // Bill ids are unique per shop only: another shop's bill must not lend its rates.
-    db.strTableName = QStringLiteral("loslocalpurchaseheader");
-    m.GStrExchangeRates = value::toText(db.fnreturnfield(QStringLiteral("lphexchangerates"),
-                                                         QStringLiteral(" lphShopID=") + shop + QStringLiteral(" and lphBillID=") + bill));
-    const double rate = getComparedExchangeRate(vendorCurrency, inventoryCurrency);
-
-    Recordset rs;
-    if (!newMode) {
-        // In the order the lines were first saved, so that an edit averages them as that save did.
-        rs.open(QStringLiteral("select * from loaLocalPurchaseCostingHeader lih left outer join ")
-                    + QStringLiteral(" loalocalpurchasecostingdetail lid on lih.lpchcostingid=lid.lpcdcostingid left outer join aitem ")
-                    + QStringLiteral(" ai on lid.lpcditemid=ai.itemid where lih.lpchcostingid=") + registerCostingId()
-                    + QStringLiteral(" order by lid.lpcddetailid"),
-                s.adocon, CursorType::Keyset, LockType::ReadOnly);
-    } else {
-        db.strTableName = QStringLiteral("syscolumns");
-        const bool orderedByGuid = value::toDouble(db.fnreturnfield(
-            QStringLiteral("count(*)"), QStringLiteral("id=object_id('loslocalpurchasedetail') and  colstat=2"))) > 0;
-        const QString order = orderedByGuid ? QStringLiteral(" order by loid.rowguid") : QStringLiteral(" ");
-        rs.open(QStringLiteral("select * from loslocalpurchasedetail loid left outer join ")
-                    + QStringLiteral(" aitem ai on loid.lpditemid=ai.itemid where lpdbillid=") + bill
-                    + QStringLiteral(" and lpdShopId=") + shop + order,
-                s.adocon, CursorType::Keyset, LockType::ReadOnly);
-    }
+    entryquery::BillCurrencies currencies = entryquery::billCurrencies(*m_objDatabase, s.intcompanyid, shopId, billId);
+    moduleState().GStrExchangeRates = currencies.exchangeRates;
+    const double rate = getComparedExchangeRate(currencies.vendorCurrency, currencies.inventoryCurrency);
 
     const BulkUpdate bulk(grid);
     // The first data row is there before any line is read: a bill without lines shows it empty.
     grid.setRows(2);
     int serial = 1;
-    for (; !rs.eof(); rs.moveNext()) {
+    const auto addLine = [&grid, &serial, rate, newMode](const entryquery::ItemLine &line) {
         if (serial != 1)
             grid.setRows(grid.rows() + 1);
         const int r = grid.rows() - 1;
-        const int itemIdCol = grid.cols() - 1;
         grid.setTextMatrix(r, 0, QString::number(serial));
-        grid.setTextMatrix(r, 1, value::toText(rs.value(QStringLiteral("itemcode"))));
-        db.strTableName = QStringLiteral("vwitemdescription");
-        grid.setTextMatrix(r, 2, value::toText(db.fnreturnfield(
-            QStringLiteral("itemdescription"), QStringLiteral("itemid=") + value::toText(rs.value(QStringLiteral("itemid"))))));
+        grid.setTextMatrix(r, 1, value::toText(line.itemCode));
+        grid.setTextMatrix(r, 2, line.description);
         if (newMode) {
-            const QVariant quantity = rs.value(QStringLiteral("lpditemquantity"));
-            grid.setTextMatrix(r, 3, value::formatFixed3(value::toDouble(quantity)));
-            const QString costPrice = value::formatUpTo3(
-                exchangerate::lineCostPrice(rs.value(QStringLiteral("lpditemunitprice")), quantity, rate));
+            grid.setTextMatrix(r, 3, value::formatFixed3(value::toDouble(line.quantity)));
+            const QString costPrice = value::formatUpTo3(exchangerate::lineCostPrice(line.unitPrice, line.quantity, rate));
             grid.setTextMatrix(r, 4, costPrice);
             grid.setTextMatrix(r, 5, costPrice);
-            grid.setTextMatrix(r, itemIdCol, value::toText(rs.value(QStringLiteral("lpditemid"))));
         } else {
             // A saved line without a value shows an empty cell, so that every line loads and
             // the save's checks can name what is missing.
-            grid.setTextMatrix(r, 3, formattedOrEmpty(rs.value(QStringLiteral("lpcditemqty")), value::formatFixed3));
-            grid.setTextMatrix(r, 4, value::displayText(rs.value(QStringLiteral("lpcdcostedprice"))));
+            grid.setTextMatrix(r, 3, formattedOrEmpty(line.quantity, value::formatFixed3));
+            grid.setTextMatrix(r, 4, value::displayText(line.costedPrice));
             // Stored already in the inventory currency: converting it again would scale it
             // once more at every edit and save.
-            grid.setTextMatrix(r, 5, formattedOrEmpty(rs.value(QStringLiteral("lpcdbillunitprice")), value::formatUpTo3));
-            grid.setTextMatrix(r, itemIdCol, value::toText(rs.value(QStringLiteral("itemid"))));
+            grid.setTextMatrix(r, 5, formattedOrEmpty(line.billUnitPrice, value::formatUpTo3));
         }
+        grid.setTextMatrix(r, grid.cols() - 1, value::toText(line.itemId));
         ++serial;
-    }
-    rs.close();
+    };
+    if (newMode)
+        entryquery::readBillLines(s.adocon, *m_objDatabase, shopId, billId, addLine);
+    else
+        entryquery::readCostingLines(s.adocon, *m_objDatabase, m_editedCostingId, addLine);
     m_linesShopId = shopId;
     m_linesBillId = billId;
 }

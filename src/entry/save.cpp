@@ -4,7 +4,7 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/messagebox.h"
-#include "shell/refreshmasterrow.h"
+#include "shell/required.h"
 #include "shell/reporterror.h"
 #include "shell/session.h"
 
@@ -25,8 +25,7 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
     costing.remarks = m_txtremarks->text();
     costing.costingDate = m_costingDate;
     costing.costFix = m_chkFix->isChecked();
-    if (!costing.newMode)
-        costing.editedCostingId = registerCostingId();
+    costing.editedCostingId = m_editedCostingId;
     const FlexGrid &grid = *m_mfgSplitDetails;
     costing.linesShopId = m_linesShopId;
     costing.linesBillId = m_linesBillId;
@@ -64,7 +63,7 @@ void frmlocalpurchasecosting::cmdok_Click()
         }
         // Committed: a second OK would apply the average again, even when the refresh fails.
         m_cmdok->setEnabled(false);
-        RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(m_costingId), costing.newMode ? m_costingId : 0);
+        required(m_register).costingSaved(m_costingId, costing.newMode);
         pointerBack();
         Unload();
     }, {rollBack, pointerBack});

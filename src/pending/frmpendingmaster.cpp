@@ -179,14 +179,9 @@ void frmPendingMaster::openSelectedBill()
     required(m.GObjAuditTrail).LoggedTime = QDateTime::currentDateTime();
     m.GStrMasterNewEditFlag = QStringLiteral("N");
 
-    frmlocalpurchasecosting &entry = entryWindow();
-    entry.showModal([this, &entry, &list] {
-        const int selected = list.selectedItem();
-        clsGeneral &general = required(m_objGeneral);
-        general.SelectComboItemByValue(required(entry.cboShop()),
-                                       value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))));
-        general.SelectComboItemByValue(required(entry.cboPurchNo()), value::toInt32(value::leadingNumber(list.itemText(selected))));
-    });
+    const int selected = list.selectedItem();
+    entryWindow().openNew(value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))),
+                          value::toInt32(value::leadingNumber(list.itemText(selected))));
 
     unload();
     setMousePointer(this, MousePointer::Default);

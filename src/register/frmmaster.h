@@ -2,6 +2,8 @@
 
 #include <kadu2217/services.h>
 
+#include "entry/costingregister.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QVector>
@@ -20,7 +22,7 @@ class FlexGrid;
 
 // The costing register: the costings of the working department from the start of the
 // process-date window on, and the buttons that start every other operation.
-class FrmMaster : public QDialog {
+class FrmMaster : public QDialog, public CostingRegister {
     Q_OBJECT
 
 public:
@@ -41,6 +43,12 @@ public:
     void UserRights();
     // Upper-cases and trims the caller's letter.
     bool fnUserRights(QString &strRights);
+
+    // Shows a saved or cancelled costing without reloading the register: re-runs the
+    // register's query for the one costing and appends its row (a new costing) or rewrites the
+    // current row (mode "E"). A costing the register would not list is left out.
+    void RefreshMasterRow(const QString &strCondition, qint32 lngCostingId);
+    void costingSaved(qint32 costingId, bool newCosting) override;
 
     FlexGrid *FlexMaster() const { return m_flexMaster; }
     QPushButton *cmdnew() const { return m_cmdnew; }

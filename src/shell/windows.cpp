@@ -43,7 +43,13 @@ bool frmMasterExists()
 
 frmlocalpurchasecosting &entryWindow()
 {
-    return instance(windows().entry);
+    if (!windows().entry) {
+        frmlocalpurchasecosting &entry = instance(windows().entry);
+        FrmMaster &master = frmMaster();
+        entry.setRegister(&master);
+        QObject::connect(&entry, &frmlocalpurchasecosting::closing, &master, [&master] { master.FlexFlag.clear(); });
+    }
+    return *windows().entry;
 }
 
 frmPendingMaster &pendingWindow()

@@ -1,17 +1,20 @@
-#include "shell/refreshmasterrow.h"
+#include "register/frmmaster.h"
 
 #include "controls/flexgrid.h"
 #include "db/recordset.h"
 #include "db/values.h"
-#include "register/frmmaster.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 namespace kadu2217 {
 
-void RefreshMasterRow(const QString &strCondition, qint32 lngCostingId)
+void FrmMaster::costingSaved(qint32 costingId, bool newCosting)
 {
-    FlexGrid &grid = *frmMaster().FlexMaster();
+    RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(costingId), newCosting ? costingId : 0);
+}
+
+void FrmMaster::RefreshMasterRow(const QString &strCondition, qint32 lngCostingId)
+{
+    FlexGrid &grid = *m_flexMaster;
     const int columns = grid.cols();
     const QString &masterSql = moduleState().GStrMasterSql;
     const int orderBy = int(masterSql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive));
