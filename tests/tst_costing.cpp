@@ -67,10 +67,20 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<int>("sessionDepartment");
         QTest::addColumn<QString>("next");
+        QTest::newRow("no rows") << QStringList() << QStringList() << 1 << "1";
         QTest::newRow("no prefix row") << QStringList() << QStringList{"7", "LPC-9"} << 1 << "8";
         QTest::newRow("prefix without numbers") << QStringList{"LPC-@1"} << QStringList() << 1 << "LPC-1";
         QTest::newRow("numeric order") << QStringList{"A@1"} << QStringList{"A9", "A10"} << 1 << "A11";
         QTest::newRow("non-numeric remainder ignored") << QStringList{"LPC-@1"} << QStringList{"LPC-3", "LPC-7A", "LPC-"} << 1 << "LPC-4";
+        QTest::newRow("prefix alone ignored") << QStringList{"LPC-@1"} << QStringList{"LPC-"} << 1 << "LPC-1";
+        // isnumeric accepts these, but they are no sequence numbers and must not stop numbering.
+        QTest::newRow("exponent") << QStringList{"LPC-@1"} << QStringList{"LPC-3", "LPC-1e2"} << 1 << "LPC-4";
+        QTest::newRow("decimal point") << QStringList{"LPC-@1"} << QStringList{"LPC-1.5", "LPC-3"} << 1 << "LPC-4";
+        QTest::newRow("currency sign") << QStringList{"LPC-@1"} << QStringList{"LPC-$5"} << 1 << "LPC-1";
+        QTest::newRow("sign and blanks") << QStringList{"LPC-@1"} << QStringList{"LPC-+7", "LPC- 8", "LPC-2"} << 1 << "LPC-3";
+        QTest::newRow("ten digits") << QStringList{"LPC-@1"} << QStringList{"LPC-6", "LPC-9999999999"} << 1 << "LPC-7";
+        QTest::newRow("nine digits") << QStringList{"LPC-@1"} << QStringList{"LPC-6", "LPC-999999998"} << 1 << "LPC-999999999";
+        QTest::newRow("odd numbers without a prefix") << QStringList() << QStringList{"1e2", "$5", "4"} << 1 << "5";
         QTest::newRow("other year and shop prefixes ignored") << QStringList{"OLD-@1@1", "SH-@1@2@4", "LPC-@1"}
                                                               << QStringList{"LPC-2"} << 1 << "LPC-3";
         QTest::newRow("cancelled keep their numbers") << QStringList{"LPC-@1"} << QStringList{"LPC-1", "LPC-2"} << 1 << "LPC-3";
