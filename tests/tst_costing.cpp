@@ -1,5 +1,6 @@
 #include "controls/flexgrid.h"
 #include "entry/costingnumber.h"
+#include "entry/costingsave.h"
 #include "entry/itemcost.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
@@ -111,6 +112,63 @@ private slots:
         addNumbers(c, {QStringLiteral("LPC-9")}, 2);
         QCOMPARE(GenerateCostingNo(c, 1, 1), QStringLiteral("LPC-5"));
         QCOMPARE(GenerateCostingNo(c, 1, 0), QStringLiteral("LPC-10"));
+    }
+
+    // SQL Server answers sp_getapplock with a return code; the ODBC path reads it from the
+    // lock statement's result, which the observer supplies here in the server's place.
+    void refusedCostingLockStopsTheSave_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("number"); // 0: the save goes on past the lock
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("granted") << 0 << 0 << "";
+        QTest::newRow("granted after waiting") << 1 << 0 << "";
+        QTest::newRow("timed out") << -1 << int(errnum::Timeout) << "timed out";
+        QTest::newRow("cancelled") << -2 << int(errnum::Unspecified) << "cancelled";
+        QTest::newRow("deadlock") << -3 << int(errnum::Unspecified) << "deadlock";
+        QTest::newRow("call refused") << -999 << int(errnum::Unspecified) << "-999";
+    }
+    void refusedCostingLockStopsTheSave()
+    {
+        QFETCH(int, result);
+        QFETCH(int, number);
+        QFETCH(QString, reason);
+        auto c = std::make_shared<Connection>();
+        try {
+            c->open(QStringLiteral("Driver=SQLite3;Database=") + newDatabasePath(QStringLiteral("odbc")));
+        } catch (const Error &e) {
+            QSKIP(qPrintable(QStringLiteral("no SQLite ODBC driver: ") + e.description()));
+        }
+        QCOMPARE(c->dialect(), Dialect::SqlServer);
+        constexpr qint32 pastTheLock = 424242;
+        bool locked = false;
+        c->setStatementObserver([&](QString &sql, const QVariantList &) {
+            if (locked)
+                throw Error(pastTheLock, QStringLiteral("the save went on"));
+            QVERIFY(sql.contains(QLatin1String("sp_getapplock")));
+            locked = true;
+            sql = QStringLiteral("select %1").arg(result);
+        });
+        auto lookups = createServiceAs<clsDatabase>(servicenames::Database);
+        lookups->adocon = c;
+        auto audit = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+        CostingToSave costing;
+        costing.lines.append({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")});
+        qint32 id = 0;
+        Error failure(0, QString());
+        try {
+            saveCosting(c, *lookups, *audit, nullptr, costing, id);
+        } catch (const Error &e) {
+            failure = e;
+        }
+        QVERIFY(locked);
+        QVERIFY(!c->inTransaction());
+        QCOMPARE(failure.number(), number == 0 ? pastTheLock : number);
+        if (number != 0) {
+            QVERIFY2(failure.description().startsWith(QLatin1String("The costing lock could not be taken")),
+                     qPrintable(failure.description()));
+            QVERIFY2(failure.description().contains(reason), qPrintable(failure.description()));
+        }
     }
 
     void billAlreadyCosted_data()
