@@ -182,19 +182,42 @@ private slots:
         QVERIFY(m_errors->isEmpty());
     }
 
-    void emptyRegisterKeepsPlaceholderRow()
+    void emptyRegisterKeepsPlaceholderRowInert_data()
     {
-        auto c = registerDatabase();
+        QTest::addColumn<QVariant>("rights");
+        QTest::addColumn<bool>("newEnabled");
+        QTest::addColumn<bool>("doubleClick"); // else Enter
+        QTest::newRow("all rights, Enter") << QVariant(QStringLiteral("NEDP")) << true << false;
+        QTest::newRow("all rights, double-click") << QVariant(QStringLiteral("NEDP")) << true << true;
+        QTest::newRow("edit and delete only") << QVariant(QStringLiteral("ED")) << false << false;
+        QTest::newRow("no rights row") << QVariant() << false << true;
+    }
+    void emptyRegisterKeepsPlaceholderRowInert()
+    {
+        QFETCH(QVariant, rights);
+        QFETCH(bool, newEnabled);
+        QFETCH(bool, doubleClick);
+        auto c = registerDatabase(rights);
         FrmMaster &w = openRegister(c);
-        const FlexGrid *grid = w.FlexMaster();
+        FlexGrid *grid = w.FlexMaster();
         QCOMPARE(grid->rows(), 2);
         QCOMPARE(grid->cols(), 8);
         QCOMPARE(grid->textMatrix(1, 0), QString());
         QCOMPARE(grid->textMatrix(0, 1), kCaptions[1]);
-        QVERIFY(w.cmdnew()->isEnabled());
-        QVERIFY(w.CmdEdit()->isEnabled());
-        QVERIFY(w.CmdDelete()->isEnabled());
+        QCOMPARE(w.cmdnew()->isEnabled(), newEnabled);
+        QVERIFY(!w.CmdEdit()->isEnabled());
+        QVERIFY(!w.CmdDelete()->isEnabled());
         QVERIFY(!w.cmdPreview()->isEnabled());
+
+        grid->setRow(1);
+        if (doubleClick)
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
+        else
+            QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(!w.CmdEdit()->isEnabled());
+        QVERIFY(!w.CmdDelete()->isEnabled());
+        QCOMPARE(moduleState().GStrMasterNewEditFlag, QString());
+        QVERIFY(m_errors->isEmpty());
     }
 
     void rightsGateButtons_data()

@@ -356,6 +356,17 @@ void FrmMaster::gateAllFromRights()
     enableFrom(m_cmdEdit, "E");
     enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdPreview, "P");
+    keepPlaceholderRowInert();
+}
+
+// The placeholder row of an empty register names no costing: Edit and Delete would run their
+// statements with an empty id, and Enter and double-click follow Edit.
+void FrmMaster::keepPlaceholderRowInert()
+{
+    if (!currentRowIdEmpty())
+        return;
+    m_cmdEdit->setEnabled(false);
+    m_cmdDelete->setEnabled(false);
 }
 
 void FrmMaster::gateAfterFill()
@@ -408,6 +419,7 @@ void FrmMaster::gateOnEnterCell()
     else
         enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdEdit, "E");
+    keepPlaceholderRowInert();
 }
 
 void FrmMaster::gateOnClick()
