@@ -245,6 +245,34 @@ private slots:
         QCOMPARE(seen, enabled);
     }
 
+    void opensWithTheFocusOnTheFirstEnabledCommand_data()
+    {
+        QTest::addColumn<QVariant>("rights");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("New") << QVariant(QStringLiteral("NEDP")) << false << "cmdnew";
+        QTest::newRow("New on an empty register") << QVariant(QStringLiteral("NEDP")) << true << "cmdnew";
+        QTest::newRow("Edit after a disabled New") << QVariant(QStringLiteral("EDP")) << false << "CmdEdit";
+        QTest::newRow("Delete after disabled New and Edit") << QVariant(QStringLiteral("DP")) << false << "CmdDelete";
+        QTest::newRow("Close when no command is allowed") << QVariant() << false << "cmdClose";
+        QTest::newRow("Close on an empty register without New") << QVariant(QStringLiteral("EDP")) << true << "cmdClose";
+    }
+    void opensWithTheFocusOnTheFirstEnabledCommand()
+    {
+        QFETCH(QVariant, rights);
+        QFETCH(bool, empty);
+        QFETCH(QString, focused);
+        auto c = registerDatabase(rights);
+        if (!empty)
+            addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(w.focusWidget() != nullptr);
+        QCOMPARE(w.focusWidget()->objectName(), focused);
+        QVERIFY(m_errors->isEmpty());
+    }
+
     void doneRowNeverEnablesDelete()
     {
         auto c = registerDatabase();

@@ -3,6 +3,7 @@
 #include "controls/busycursor.h"
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
+#include "controls/focusnext.h"
 #include "controls/twips.h"
 #include "db/recordset.h"
 #include "db/values.h"
@@ -126,6 +127,12 @@ void FrmMaster::showEvent(QShowEvent *event)
     if (!m_activatedSinceShow) {
         m_activatedSinceShow = true;
         Form_Activate();
+        // Opening on the grid would let Enter edit the last costing at once; the tab order
+        // begins with New.
+        if (m_cmdnew->isEnabled())
+            m_cmdnew->setFocus(Qt::TabFocusReason);
+        else
+            focusNextControl(m_cmdnew);
     }
 }
 
