@@ -62,9 +62,9 @@ void addCosting(const ConnectionPtr &c, const Costing &k)
                {k.id, QStringLiteral("LPC-%1").arg(k.id), k.shop, k.id, k.department, k.cancelled, k.done});
 }
 
-FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0)
+FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0, qint16 company = 1)
 {
-    startSession(c, 1, department, kProcessDate);
+    startSession(c, 1, department, kProcessDate, company);
     FrmMaster &w = frmMaster();
     w.Form_Load();
     w.show();
@@ -179,6 +179,31 @@ private slots:
         FrmMaster &w = openRegister(c);
         QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
         QCOMPARE(w.FlexMaster()->textMatrix(0, 4), stockCaption);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void aliasSettingIsTheSessionCompanys_data()
+    {
+        QTest::addColumn<int>("aliasedCompany"); // the one company of two whose setting is on
+        QTest::addColumn<int>("sessionCompany");
+        QTest::addColumn<QString>("shopCaption");
+        QTest::newRow("other company's setting on") << 1 << 2 << "Shop Name";
+        QTest::newRow("own setting on, first row off") << 2 << 2 << "Store Name";
+        QTest::newRow("own setting on, first row") << 1 << 1 << "Store Name";
+    }
+    void aliasSettingIsTheSessionCompanys()
+    {
+        QFETCH(int, aliasedCompany);
+        QFETCH(int, sessionCompany);
+        QFETCH(QString, shopCaption);
+        auto c = registerDatabase();
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, "
+                                  "CompanyDepartment, Alias) values (2, 30, 2001, 2002, 1, 0)"));
+        c->execute(QStringLiteral("update aPackageSettings set Alias=1 where companyid=?"), {aliasedCompany});
+        c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (1, 'Store'), (2, 'Depot')"));
+        addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c, 0, qint16(sessionCompany));
+        QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
         QVERIFY(m_errors->isEmpty());
     }
 

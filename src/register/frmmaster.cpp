@@ -167,7 +167,8 @@ void FrmMaster::Form_Load()
         objDatabase->adocon = s.adocon;
 
         objDatabase->strTableName = QStringLiteral("aPAckageSettings");
-        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias")));
+        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias"),
+                                                               QStringLiteral(" companyid=") + QString::number(s.intcompanyid)));
         if (m.GBlnAlias) {
             objDatabase->strTableName = QStringLiteral("aAlias");
             m.GStrAlias1 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(1)));
