@@ -1,5 +1,6 @@
 #include "controls/flexgrid.h"
 #include "entry/costingnumber.h"
+#include "entry/costingsave.h"
 #include "entry/itemcost.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
@@ -72,10 +73,20 @@ private slots:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<int>("sessionDepartment");
         QTest::addColumn<QString>("next");
+        QTest::newRow("no rows") << QStringList() << QStringList() << 1 << "1";
         QTest::newRow("no prefix row") << QStringList() << QStringList{"7", "LPC-9"} << 1 << "8";
         QTest::newRow("prefix without numbers") << QStringList{"LPC-@1"} << QStringList() << 1 << "LPC-1";
         QTest::newRow("numeric order") << QStringList{"A@1"} << QStringList{"A9", "A10"} << 1 << "A11";
         QTest::newRow("non-numeric remainder ignored") << QStringList{"LPC-@1"} << QStringList{"LPC-3", "LPC-7A", "LPC-"} << 1 << "LPC-4";
+        QTest::newRow("prefix alone ignored") << QStringList{"LPC-@1"} << QStringList{"LPC-"} << 1 << "LPC-1";
+        // isnumeric accepts these, but they are no sequence numbers and must not stop numbering.
+        QTest::newRow("exponent") << QStringList{"LPC-@1"} << QStringList{"LPC-3", "LPC-1e2"} << 1 << "LPC-4";
+        QTest::newRow("decimal point") << QStringList{"LPC-@1"} << QStringList{"LPC-1.5", "LPC-3"} << 1 << "LPC-4";
+        QTest::newRow("currency sign") << QStringList{"LPC-@1"} << QStringList{"LPC-$5"} << 1 << "LPC-1";
+        QTest::newRow("sign and blanks") << QStringList{"LPC-@1"} << QStringList{"LPC-+7", "LPC- 8", "LPC-2"} << 1 << "LPC-3";
+        QTest::newRow("ten digits") << QStringList{"LPC-@1"} << QStringList{"LPC-6", "LPC-9999999999"} << 1 << "LPC-7";
+        QTest::newRow("nine digits") << QStringList{"LPC-@1"} << QStringList{"LPC-6", "LPC-999999998"} << 1 << "LPC-999999999";
+        QTest::newRow("odd numbers without a prefix") << QStringList() << QStringList{"1e2", "$5", "4"} << 1 << "5";
         QTest::newRow("other year and shop prefixes ignored") << QStringList{"OLD-@1@1", "SH-@1@2@4", "LPC-@1"}
                                                               << QStringList{"LPC-2"} << 1 << "LPC-3";
         QTest::newRow("cancelled keep their numbers") << QStringList{"LPC-@1"} << QStringList{"LPC-1", "LPC-2"} << 1 << "LPC-3";
@@ -106,6 +117,63 @@ private slots:
         addNumbers(c, {QStringLiteral("LPC-9")}, 2);
         QCOMPARE(GenerateCostingNo(c, 1, 1), QStringLiteral("LPC-5"));
         QCOMPARE(GenerateCostingNo(c, 1, 0), QStringLiteral("LPC-10"));
+    }
+
+    // SQL Server answers sp_getapplock with a return code; the ODBC path reads it from the
+    // lock statement's result, which the observer supplies here in the server's place.
+    void refusedCostingLockStopsTheSave_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("number"); // 0: the save goes on past the lock
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("granted") << 0 << 0 << "";
+        QTest::newRow("granted after waiting") << 1 << 0 << "";
+        QTest::newRow("timed out") << -1 << int(errnum::Timeout) << "timed out";
+        QTest::newRow("cancelled") << -2 << int(errnum::Unspecified) << "cancelled";
+        QTest::newRow("deadlock") << -3 << int(errnum::Unspecified) << "deadlock";
+        QTest::newRow("call refused") << -999 << int(errnum::Unspecified) << "-999";
+    }
+    void refusedCostingLockStopsTheSave()
+    {
+        QFETCH(int, result);
+        QFETCH(int, number);
+        QFETCH(QString, reason);
+        auto c = std::make_shared<Connection>();
+        try {
+            c->open(QStringLiteral("Driver=SQLite3;Database=") + newDatabasePath(QStringLiteral("odbc")));
+        } catch (const Error &e) {
+            QSKIP(qPrintable(QStringLiteral("no SQLite ODBC driver: ") + e.description()));
+        }
+        QCOMPARE(c->dialect(), Dialect::SqlServer);
+        constexpr qint32 pastTheLock = 424242;
+        bool locked = false;
+        c->setStatementObserver([&](QString &sql, const QVariantList &) {
+            if (locked)
+                throw Error(pastTheLock, QStringLiteral("the save went on"));
+            QVERIFY(sql.contains(QLatin1String("sp_getapplock")));
+            locked = true;
+            sql = QStringLiteral("select %1").arg(result);
+        });
+        auto lookups = createServiceAs<clsDatabase>(servicenames::Database);
+        lookups->adocon = c;
+        auto audit = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+        CostingToSave costing;
+        costing.lines.append({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")});
+        qint32 id = 0;
+        Error failure(0, QString());
+        try {
+            saveCosting(c, *lookups, *audit, nullptr, costing, id);
+        } catch (const Error &e) {
+            failure = e;
+        }
+        QVERIFY(locked);
+        QVERIFY(!c->inTransaction());
+        QCOMPARE(failure.number(), number == 0 ? pastTheLock : number);
+        if (number != 0) {
+            QVERIFY2(failure.description().startsWith(QLatin1String("The costing lock could not be taken")),
+                     qPrintable(failure.description()));
+            QVERIFY2(failure.description().contains(reason), qPrintable(failure.description()));
+        }
     }
 
     void billAlreadyCosted_data()

@@ -62,9 +62,9 @@ void addCosting(const ConnectionPtr &c, const Costing &k)
                {k.id, QStringLiteral("LPC-%1").arg(k.id), k.shop, k.id, k.department, k.cancelled, k.done});
 }
 
-FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0)
+FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0, qint16 company = 1)
 {
-    startSession(c, 1, department, kProcessDate);
+    startSession(c, 1, department, kProcessDate, company);
     FrmMaster &w = frmMaster();
     w.Form_Load();
     w.show();
@@ -182,19 +182,67 @@ private slots:
         QVERIFY(m_errors->isEmpty());
     }
 
-    void emptyRegisterKeepsPlaceholderRow()
+    void aliasSettingIsTheSessionCompanys_data()
     {
+        QTest::addColumn<int>("aliasedCompany"); // the one company of two whose setting is on
+        QTest::addColumn<int>("sessionCompany");
+        QTest::addColumn<QString>("shopCaption");
+        QTest::newRow("other company's setting on") << 1 << 2 << "Shop Name";
+        QTest::newRow("own setting on, first row off") << 2 << 2 << "Store Name";
+        QTest::newRow("own setting on, first row") << 1 << 1 << "Store Name";
+    }
+    void aliasSettingIsTheSessionCompanys()
+    {
+        QFETCH(int, aliasedCompany);
+        QFETCH(int, sessionCompany);
+        QFETCH(QString, shopCaption);
         auto c = registerDatabase();
+        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, "
+                                  "CompanyDepartment, Alias) values (2, 30, 2001, 2002, 1, 0)"));
+        c->execute(QStringLiteral("update aPackageSettings set Alias=1 where companyid=?"), {aliasedCompany});
+        c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (1, 'Store'), (2, 'Depot')"));
+        addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c, 0, qint16(sessionCompany));
+        QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void emptyRegisterKeepsPlaceholderRowInert_data()
+    {
+        QTest::addColumn<QVariant>("rights");
+        QTest::addColumn<bool>("newEnabled");
+        QTest::addColumn<bool>("doubleClick"); // else Enter
+        QTest::newRow("all rights, Enter") << QVariant(QStringLiteral("NEDP")) << true << false;
+        QTest::newRow("all rights, double-click") << QVariant(QStringLiteral("NEDP")) << true << true;
+        QTest::newRow("edit and delete only") << QVariant(QStringLiteral("ED")) << false << false;
+        QTest::newRow("no rights row") << QVariant() << false << true;
+    }
+    void emptyRegisterKeepsPlaceholderRowInert()
+    {
+        QFETCH(QVariant, rights);
+        QFETCH(bool, newEnabled);
+        QFETCH(bool, doubleClick);
+        auto c = registerDatabase(rights);
         FrmMaster &w = openRegister(c);
-        const FlexGrid *grid = w.FlexMaster();
+        FlexGrid *grid = w.FlexMaster();
         QCOMPARE(grid->rows(), 2);
         QCOMPARE(grid->cols(), 8);
         QCOMPARE(grid->textMatrix(1, 0), QString());
         QCOMPARE(grid->textMatrix(0, 1), kCaptions[1]);
-        QVERIFY(w.cmdnew()->isEnabled());
-        QVERIFY(w.CmdEdit()->isEnabled());
-        QVERIFY(w.CmdDelete()->isEnabled());
+        QCOMPARE(w.cmdnew()->isEnabled(), newEnabled);
+        QVERIFY(!w.CmdEdit()->isEnabled());
+        QVERIFY(!w.CmdDelete()->isEnabled());
         QVERIFY(!w.cmdPreview()->isEnabled());
+
+        grid->setRow(1);
+        if (doubleClick)
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 1)).center());
+        else
+            QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(!w.CmdEdit()->isEnabled());
+        QVERIFY(!w.CmdDelete()->isEnabled());
+        QCOMPARE(moduleState().GStrMasterNewEditFlag, QString());
+        QVERIFY(m_errors->isEmpty());
     }
 
     void rightsGateButtons_data()
@@ -220,6 +268,34 @@ private slots:
         const QString seen = QString::number(w.cmdnew()->isEnabled()) + QString::number(w.CmdEdit()->isEnabled())
             + QString::number(w.CmdDelete()->isEnabled()) + QString::number(w.cmdPreview()->isEnabled());
         QCOMPARE(seen, enabled);
+    }
+
+    void opensWithTheFocusOnTheFirstEnabledCommand_data()
+    {
+        QTest::addColumn<QVariant>("rights");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("New") << QVariant(QStringLiteral("NEDP")) << false << "cmdnew";
+        QTest::newRow("New on an empty register") << QVariant(QStringLiteral("NEDP")) << true << "cmdnew";
+        QTest::newRow("Edit after a disabled New") << QVariant(QStringLiteral("EDP")) << false << "CmdEdit";
+        QTest::newRow("Delete after disabled New and Edit") << QVariant(QStringLiteral("DP")) << false << "CmdDelete";
+        QTest::newRow("Close when no command is allowed") << QVariant() << false << "cmdClose";
+        QTest::newRow("Close on an empty register without New") << QVariant(QStringLiteral("EDP")) << true << "cmdClose";
+    }
+    void opensWithTheFocusOnTheFirstEnabledCommand()
+    {
+        QFETCH(QVariant, rights);
+        QFETCH(bool, empty);
+        QFETCH(QString, focused);
+        auto c = registerDatabase(rights);
+        if (!empty)
+            addCosting(c, {1, QStringLiteral("20120301")});
+        FrmMaster &w = openRegister(c);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(w.focusWidget() != nullptr);
+        QCOMPARE(w.focusWidget()->objectName(), focused);
+        QVERIFY(m_errors->isEmpty());
     }
 
     void doneRowNeverEnablesDelete()

@@ -35,15 +35,12 @@ QString columnText(sqlite3_stmt *statement, int column)
 // The costing-number query as the numbering routine builds it.
 QString costingNumberQuery(const QString &prefix, int department)
 {
-    const QString length = QString::number(prefix.size());
-    QString sql = QStringLiteral("Select isnull(max(convert(int,right(lpchcostingno,") + "len(lpchcostingno)-" + length;
-    if (department != 0)
-        sql += "))),0) from loaLocalPurchaseCostingHeader where  lpchDepartmentid=" + QString::number(department)
-            + " and len(lpchcostingno)>len('";
-    else
-        sql += "))),0) from loaLocalPurchaseCostingHeader where len(lpchcostingno)>len('";
-    return sql + prefix + "') and " + "isnumeric(isnull(right(lpchcostingno,len(lpchcostingno)-" + length
-        + "),0)) =1 and substring(lpchcostingno,1,len('" + prefix + "'))='" + prefix + "'";
+    const QString suffixLength = "len(lpchcostingno)-" + QString::number(prefix.size());
+    const QString suffix = "right(lpchcostingno," + suffixLength + ")";
+    return "Select isnull(max(case when " + suffixLength + " between 1 and 9 and " + suffix
+        + " not like '%[^0123456789]%' then convert(int," + suffix + ") end),0) from loaLocalPurchaseCostingHeader where "
+        + (department != 0 ? " lpchDepartmentid=" + QString::number(department) + " and " : QString())
+        + "len(lpchcostingno)>len('" + prefix + "') and substring(lpchcostingno,1,len('" + prefix + "'))='" + prefix + "'";
 }
 
 const QString ElapsedTime = QStringLiteral(
@@ -293,6 +290,9 @@ private slots:
         row("like", "case when 'Shop' like 's_o%' then 1 else 0 end, case when 'b' like '[^a]' then 1 else 0 end,"
             " case when '5%' like '5!%' escape '!' then 1 else 0 end, case when 'ä' like 'Ä' then 1 else 0 end,"
             " case when 'ab' like '_' then 1 else 0 end", "1|1|1|1|0");
+        row("like with digit classes", "case when '120' not like '%[^0123456789]%' then 1 else 0 end,"
+            " case when '1e2' not like '%[^0-9]%' then 1 else 0 end, case when '7' like '[5-8]' then 1 else 0 end",
+            "1|0|1");
         row("grouping and precedence", "(7-3)*2, 7-(3-1), -(7-1), (1+2)*3, 7-3-1 where not (1=2 or 2=3) and 3=3",
             "8|5|-6|9|3");
         row("words SQLite reserves", "[order id], abort from (select 1 [order id], 2 abort) [my table]", "1|2");
@@ -445,6 +445,9 @@ private slots:
         QTest::newRow("empty table") << QStringList{} << "LPC-" << 0 << "0";
         QTest::newRow("department limits the search") << QStringList{"A5/1", "A8/2"} << "A" << 1 << "5";
         QTest::newRow("no prefix") << QStringList{"12/1", "3/1"} << "" << 0 << "12";
+        QTest::newRow("numeric to isnumeric but no digits")
+            << QStringList{"A1e2/1", "A1.5/1", "A$5/1", "A-3/1", "A4/1"} << "A" << 0 << "4";
+        QTest::newRow("more than nine digits") << QStringList{"A1234567890/1", "A5/1"} << "A" << 0 << "5";
     }
 
     void largestCostingNumber()

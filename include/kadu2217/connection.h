@@ -51,10 +51,11 @@ public:
     void executeNativeScript(const QString &script);
 
     // Sees every statement text before it runs (texts, recordset queries and writes): a
-    // trace for benchmarks, and a way for tests to make the n-th statement fail by throwing.
-    using StatementObserver = std::function<void(const QString &sql, const QVariantList &params)>;
+    // trace for benchmarks, and a way for tests to make the n-th statement fail by throwing,
+    // or to answer it as a server they do not have would, by changing the text that runs.
+    using StatementObserver = std::function<void(QString &sql, const QVariantList &params)>;
     void setStatementObserver(StatementObserver observer) { m_observer = std::move(observer); }
-    void observeStatement(const QString &sql, const QVariantList &params) const
+    void observeStatement(QString &sql, const QVariantList &params) const
     {
         if (m_observer)
             m_observer(sql, params);

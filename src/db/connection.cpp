@@ -94,8 +94,9 @@ Dialect Connection::dialect() const
 qint64 Connection::execute(const QString &sql, const QVariantList &params)
 {
     detail::Engine &e = engine();
-    observeStatement(sql, params);
-    return e.execute(sql, params);
+    QString text = sql;
+    observeStatement(text, params);
+    return e.execute(text, params);
 }
 
 void Connection::beginTrans()

@@ -130,8 +130,9 @@ void Recordset::open(const QString &sql, const ConnectionPtr &connection, Cursor
         fail(errnum::NotConnected, QStringLiteral("The connection cannot be used to perform this operation. "
                                                   "It is either closed or invalid in this context."));
     detail::Engine &engine = connection->engine();
-    connection->observeStatement(sql, params);
-    m_cursor = engine.query(sql, params);
+    QString text = sql;
+    connection->observeStatement(text, params);
+    m_cursor = engine.query(text, params);
     m_connection = connection;
     m_cursorType = cursor;
     m_lockType = lock;
@@ -150,7 +151,7 @@ void Recordset::open(const QString &sql, const ConnectionPtr &connection, Cursor
     m_exhausted = false;
     m_editMode = EditMode::None;
     m_onAddedRow = false;
-    m_table = lock == LockType::ReadOnly ? QString() : writableTable(sql);
+    m_table = lock == LockType::ReadOnly ? QString() : writableTable(text);
     m_tableInfo.reset();
     m_open = true;
     fetchTo(0);
@@ -386,7 +387,7 @@ void Recordset::update()
         QStringList marks;
         for (int i = 0; i < columns.size(); ++i)
             marks.append(QStringLiteral("?"));
-        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                    .arg(m_table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         m_connection->observeStatement(insert, params);
         m_connection->engine().executeGenerated(insert, params);
@@ -413,7 +414,7 @@ void Recordset::update()
         keys.append(keyName + QStringLiteral("=?"));
         params.append(original[field]);
     }
-    const QString change =
+    QString change =
         QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QLatin1Char(',')), keys.join(QStringLiteral(" AND ")));
     m_connection->observeStatement(change, params);
     const qint64 changed = m_connection->engine().executeGenerated(change, params);

@@ -11,21 +11,21 @@ QString maximumQuery(const QString &prefix, qint16 sessionDepartmentId)
     // The prefix comes from a settings table; quoting it keeps an apostrophe from changing the statement.
     const QString p = value::sqlEscaped(prefix);
     const QString length = QString::number(prefix.size());
-    QString sql = QStringLiteral("Select isnull(max(convert(int,right(lpchcostingno,");
-    sql += QStringLiteral("len(lpchcostingno)-");
-    sql += length;
+    const QString suffixLength = QStringLiteral("len(lpchcostingno)-") + length;
+    const QString suffix = QStringLiteral("right(lpchcostingno,") + suffixLength + QStringLiteral(")");
+    // Only one to nine digits always convert to int: isnumeric also passes '1e2', '1.5' and '$5'.
+    // The test sits inside the aggregate because SQL Server may convert before it filters.
+    QString sql = QStringLiteral("Select isnull(max(case when ") + suffixLength
+        + QStringLiteral(" between 1 and 9 and ") + suffix + QStringLiteral(" not like '%[^0123456789]%' then convert(int,")
+        + suffix + QStringLiteral(") end),0) from loaLocalPurchaseCostingHeader where ");
     if (sessionDepartmentId != 0) {
-        sql += QStringLiteral("))),0) from loaLocalPurchaseCostingHeader where  lpchDepartmentid=");
+        sql += QStringLiteral(" lpchDepartmentid=");
         sql += QString::number(sessionDepartmentId);
-        sql += QStringLiteral(" and len(lpchcostingno)>len('");
-    } else {
-        sql += QStringLiteral("))),0) from loaLocalPurchaseCostingHeader where len(lpchcostingno)>len('");
+        sql += QStringLiteral(" and ");
     }
+    sql += QStringLiteral("len(lpchcostingno)>len('");
     sql += p;
-    sql += QStringLiteral("') and ");
-    sql += QStringLiteral("isnumeric(isnull(right(lpchcostingno,len(lpchcostingno)-");
-    sql += length;
-    sql += QStringLiteral("),0)) =1 and substring(lpchcostingno,1,len('");
+    sql += QStringLiteral("') and substring(lpchcostingno,1,len('");
     sql += p;
     sql += QStringLiteral("'))='");
     sql += p;

@@ -20,11 +20,28 @@ QVariant serverNow(const ConnectionPtr &connection)
 // Two users saving at once must not both take "largest + 1": SQL Server holds an
 // application lock for the transaction; the embedded file's write transaction is already
 // exclusive from its start.
-void serializeNumbering(Connection &connection)
+void serializeNumbering(const ConnectionPtr &connection)
 {
-    if (connection.dialect() == Dialect::SqlServer)
-        connection.execute(QStringLiteral("exec sp_getapplock @Resource='kadu2217.costing', @LockMode='Exclusive', "
-                                          "@LockOwner='Transaction', @LockTimeout=60000"));
+    if (connection->dialect() != Dialect::SqlServer)
+        return;
+    // sp_getapplock reports a refusal through its return code, not as an error. Without row
+    // counts the code's select is the batch's first result, which ODBC reads.
+    Recordset rs;
+    rs.open(QStringLiteral("set nocount on; declare @result int; exec @result = sp_getapplock "
+                           "@Resource='kadu2217.costing', @LockMode='Exclusive', @LockOwner='Transaction', "
+                           "@LockTimeout=60000; set nocount off; select @result"),
+            connection, CursorType::ForwardOnly, LockType::ReadOnly);
+    const qint32 result = value::toInt32(rs.value(0));
+    rs.close();
+    if (result >= 0)
+        return;
+    const QString why = result == -1 ? QStringLiteral("the wait for it timed out")
+        : result == -2            ? QStringLiteral("the request was cancelled")
+        : result == -3            ? QStringLiteral("the request was chosen as a deadlock victim")
+                                  : QStringLiteral("sp_getapplock answered %1").arg(result);
+    throw Error(result == -1 ? errnum::Timeout : errnum::Unspecified,
+                QStringLiteral("The costing lock could not be taken: %1. Nothing was saved; try again.").arg(why),
+                QStringLiteral("sp_getapplock"));
 }
 
 void writeNewHeader(const ConnectionPtr &connection, clsDatabase &lookups, const CostingToSave &costing, qint32 &costingId)
@@ -159,7 +176,7 @@ SaveOutcome saveCosting(const ConnectionPtr &connection, clsDatabase &lookups, c
                         const CostingToSave &costing, qint32 &costingId)
 {
     Transaction transaction(*connection);
-    serializeNumbering(*connection);
+    serializeNumbering(connection);
     if (costing.newMode)
         writeNewHeader(connection, lookups, costing, costingId);
     else

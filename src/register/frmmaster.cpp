@@ -3,6 +3,7 @@
 #include "controls/busycursor.h"
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
+#include "controls/focusnext.h"
 #include "controls/twips.h"
 #include "db/recordset.h"
 #include "db/values.h"
@@ -126,6 +127,12 @@ void FrmMaster::showEvent(QShowEvent *event)
     if (!m_activatedSinceShow) {
         m_activatedSinceShow = true;
         Form_Activate();
+        // Opening on the grid would let Enter edit the last costing at once; the tab order
+        // begins with New.
+        if (m_cmdnew->isEnabled())
+            m_cmdnew->setFocus(Qt::TabFocusReason);
+        else
+            focusNextControl(m_cmdnew);
     }
 }
 
@@ -160,7 +167,8 @@ void FrmMaster::Form_Load()
         objDatabase->adocon = s.adocon;
 
         objDatabase->strTableName = QStringLiteral("aPAckageSettings");
-        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias")));
+        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias"),
+                                                               QStringLiteral(" companyid=") + QString::number(s.intcompanyid)));
         if (m.GBlnAlias) {
             objDatabase->strTableName = QStringLiteral("aAlias");
             m.GStrAlias1 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(1)));
@@ -356,6 +364,17 @@ void FrmMaster::gateAllFromRights()
     enableFrom(m_cmdEdit, "E");
     enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdPreview, "P");
+    keepPlaceholderRowInert();
+}
+
+// The placeholder row of an empty register names no costing: Edit and Delete would run their
+// statements with an empty id, and Enter and double-click follow Edit.
+void FrmMaster::keepPlaceholderRowInert()
+{
+    if (!currentRowIdEmpty())
+        return;
+    m_cmdEdit->setEnabled(false);
+    m_cmdDelete->setEnabled(false);
 }
 
 void FrmMaster::gateAfterFill()
@@ -408,6 +427,7 @@ void FrmMaster::gateOnEnterCell()
     else
         enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdEdit, "E");
+    keepPlaceholderRowInert();
 }
 
 void FrmMaster::gateOnClick()

@@ -82,6 +82,7 @@ private:
     void gateOnEnterCell();    // E
     void gateOnClick();        // F
     void gateAllFromRights();  // A
+    void keepPlaceholderRowInert();
     void enableFrom(QPushButton *button, const char *letter);
     bool currentRowIdEmpty() const;
     bool currentRowFlag(int column) const;
