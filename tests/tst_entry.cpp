@@ -622,12 +622,17 @@ private slots:
     {
         auto c = entryDatabase({{30, 1}});
         addCosting(c, 7, {20, 2}, 0, {{1, 1.0, 2.0, 2.0}});
-        c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchdate=NULL"));
         addLine(c, 30, 1, 4, 1.0, 8.0);
         startSession(c, 1, 0, kProcessDate);
         frmMaster().Form_Load();
         frmMaster().show();
+        // The window has loaded when the edit refills its departments; that refill fails.
+        c->setStatementObserver([](const QString &sql, const QVariantList &) {
+            if (sql.contains(QLatin1String("from adepartmentmaster"), Qt::CaseInsensitive) && !sql.contains(QLatin1String("aUserDeptDetails")))
+                throw Error(errnum::Timeout, QStringLiteral("injected"));
+        });
         frmMaster().CmdEdit()->click();
+        c->setStatementObserver({});
         QCOMPARE(m_errors->size(), 1);
         QCOMPARE(m_errors->takeFirst().procedure, QStringLiteral("CmdEdit_Click "));
         QVERIFY(!entryWindow().isLoaded());

@@ -1,7 +1,6 @@
 #include "pending/frmpendingmaster.h"
 
 #include "controls/busycursor.h"
-#include "controls/combobox.h"
 #include "controls/listview.h"
 #include "controls/messagebox.h"
 #include "controls/twips.h"

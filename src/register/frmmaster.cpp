@@ -166,17 +166,13 @@ void FrmMaster::Form_Load()
                                      QDateTime::currentDateTime());
         objDatabase->adocon = s.adocon;
 
-        objDatabase->strTableName = QStringLiteral("aPAckageSettings");
-        m.GBlnAlias = value::toBool(objDatabase->fnreturnfield(QStringLiteral("Alias"),
-                                                               QStringLiteral(" companyid=") + QString::number(s.intcompanyid)));
-        if (m.GBlnAlias) {
-            objDatabase->strTableName = QStringLiteral("aAlias");
-            m.GStrAlias1 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(1)));
-            m.GStrAlias2 = value::toText(objDatabase->fnreturnfield(QStringLiteral("Alias"), QStringLiteral("Aliasid=") + QString::number(2)));
+        const Aliases aliases = readAliases(*objDatabase, s.intcompanyid);
+        m.GBlnAlias = aliases.renamed;
+        if (aliases.renamed) {
+            m.GStrAlias1 = aliases.shop;
+            m.GStrAlias2 = aliases.godown;
         }
-        objDatabase->strTableName = QStringLiteral("ausers");
-        m.GStrUserName = value::toText(objDatabase->fnreturnfield(QStringLiteral("username"),
-                                                                   QStringLiteral("userID=") + QString::number(s.intUserID)));
+        m.GStrUserName = userName(*objDatabase, s.intUserID);
         m_dtFromDate = fnPopulateDate();
         m.GStrMasterTable = QStringLiteral("loalocalpurchasecostingheader");
         m.GStrMasterSql = registerQuery(s.intDepartmentId, m.GStrMasterTable, m_dtFromDate);
@@ -191,9 +187,7 @@ void FrmMaster::Form_Load()
 
 QDate FrmMaster::fnPopulateDate()
 {
-    objDatabase->strTableName = QStringLiteral("aPackageSettings");
-    const qint32 days = value::toInt32(objDatabase->fnreturnfield(QStringLiteral("backNoofDays"),
-                                                                  QStringLiteral(" companyid=") + QString::number(session().intcompanyid)));
+    const qint32 days = registerDays(*objDatabase, session().intcompanyid);
     return session().ProcessDate.addDays(-days).date();
 }
 
@@ -316,17 +310,11 @@ void FrmMaster::MarkCancelledRows()
 void FrmMaster::UserRights()
 {
     const SessionContext &s = session();
-    Recordset rs;
-    rs.open(QStringLiteral("select functionrights from auserrights where userid = ") + QString::number(s.intUserID)
-                + QStringLiteral(" and interfaceid = ") + QString::number(moduleState().GIntInterfaceID),
-            s.adocon, CursorType::Keyset, LockType::Optimistic);
-    if (!rs.eof()) {
-        m_strUserRights = value::toText(rs.value(QStringLiteral("FunctionRights")));
-        rs.close();
+    const std::optional<QString> rights = readUserRights(s.adocon, s.intUserID, moduleState().GIntInterfaceID);
+    if (rights) {
+        m_strUserRights = *rights;
         gateAllFromRights();
-        return;
     }
-    rs.close();
 }
 
 bool FrmMaster::fnUserRights(QString &strRights)

@@ -3,6 +3,7 @@
 #include "controls/flexgrid.h"
 #include "db/recordset.h"
 #include "db/values.h"
+#include "register/registerquery.h"
 #include "shell/session.h"
 
 namespace kadu2217 {
@@ -16,14 +17,8 @@ void FrmMaster::RefreshMasterRow(const QString &strCondition, qint32 lngCostingI
 {
     FlexGrid &grid = *m_flexMaster;
     const int columns = grid.cols();
-    const QString &masterSql = moduleState().GStrMasterSql;
-    const int orderBy = int(masterSql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive));
-    QString sql = orderBy < 0 ? masterSql : masterSql.left(orderBy);
-    sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ") : QStringLiteral(" where ");
-    sql += strCondition;
-
     Recordset rs;
-    rs.open(sql, session().adocon, CursorType::Keyset, LockType::ReadOnly);
+    rs.open(registerRowsQuery(moduleState().GStrMasterSql, strCondition), session().adocon, CursorType::Keyset, LockType::ReadOnly);
     if (rs.eof())
         return;
     const bool replace = moduleState().GStrMasterNewEditFlag == QLatin1String("E");
