@@ -209,6 +209,50 @@ private slots:
         QCOMPARE(errorNumberOf([&] { c->commitTrans(); }), errnum::Unspecified);
     }
 
+    void workAfterTheTransactionOutlivesIt_data()
+    {
+        QTest::addColumn<QString>("end"); // how the transaction ends; "none" when none is open
+        QTest::newRow("commit") << "commit";
+        QTest::newRow("rollback") << "rollback";
+        QTest::newRow("close") << "close";
+        QTest::newRow("no transaction") << "none";
+    }
+    void workAfterTheTransactionOutlivesIt()
+    {
+        QFETCH(QString, end);
+        const QString file = m_dir.filePath(QStringLiteral("db%1.sqlite").arg(++m_files));
+        auto c = openDb(file);
+        c->executeNativeScript(QString::fromLatin1(kTable));
+        if (end != QLatin1String("none")) {
+            c->beginTrans();
+            c->execute(QStringLiteral("insert into t (id) values (1)"));
+        }
+        QStringList ran;
+        for (int id : {7, 8}) {
+            c->afterTransaction([&ran, id](Connection &connection) {
+                ran << QStringLiteral("%1 %2").arg(id).arg(connection.inTransaction());
+                connection.execute(QStringLiteral("insert into t (id) values (?)"), {id});
+            });
+        }
+        QCOMPARE(ran.isEmpty(), end != QLatin1String("none"));
+        if (end == QLatin1String("commit"))
+            c->commitTrans();
+        else if (end == QLatin1String("rollback"))
+            c->rollbackTrans();
+        else if (end == QLatin1String("close"))
+            c->close();
+        QCOMPARE(ran, (QStringList{"7 0", "8 0"}));
+        if (c->isOpen()) {
+            c->beginTrans();
+            c->commitTrans();
+            QCOMPARE(ran.size(), 2); // each action runs once
+        }
+        Recordset rs;
+        rs.open(QStringLiteral("select count(*), sum(id) from t where id >= 7"), openDb(file));
+        QCOMPARE(rs.value(0).toInt(), 2);
+        QCOMPARE(rs.value(1).toInt(), 15);
+    }
+
     void databaseErrorsCarryAdoNumbers_data()
     {
         QTest::addColumn<QString>("statement");

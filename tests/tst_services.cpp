@@ -1,5 +1,6 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
+#include "controls/messagebox.h"
 #include "db/recordset.h"
 #include "guisupport.h"
 #include "services/defaults.h"
@@ -8,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -182,28 +184,92 @@ private slots:
         QVERIFY(!layout->fnGridSettings(2, 1, other, connection, true));
     }
 
-    void faultLogKeepsRecordsOfRolledBackWork()
+    void faultLogSaysWhereTheRecordWent_data()
     {
+        QTest::addColumn<QString>("table"); // the session connection: "open", "in transaction" or "none"
+        QTest::addColumn<bool>("fileWritable");
+        QTest::addColumn<QString>("outcome"); // %1 stands for the log file
+        QTest::newRow("table and file") << "open" << true << "The problem has been logged.";
+        QTest::newRow("file, table put off") << "in transaction" << true << "The problem has been written to the log file %1.";
+        QTest::newRow("file, no connection") << "none" << true << "The problem has been written to the log file %1.";
+        QTest::newRow("table only") << "open" << false << "The problem has been logged, but the log file %1 could not be written.";
+        QTest::newRow("nowhere") << "none" << false << "The problem could not be logged.";
+        QTest::newRow("nowhere yet, table put off") << "in transaction" << false << "The problem could not be logged.";
+    }
+    void faultLogSaysWhereTheRecordWent()
+    {
+        QFETCH(QString, table);
+        QFETCH(bool, fileWritable);
+        QFETCH(QString, outcome);
+        auto shown = answerMessages();
+        DefaultFaultLog::configure(table == QLatin1String("none") ? ConnectionPtr() : m_demo, QStringLiteral("Costing"));
+        const QString path = DefaultFaultLog::logFilePath();
+        QFile::remove(path);
+        if (!fileWritable)
+            QVERIFY(QDir().mkpath(path)); // a folder in the file's place
+        const QString count = QStringLiteral("select count(*) from aErrorLog where ProcedureName='where it went'");
+        const int before = queryValue(m_demo, count).toInt();
+        if (table == QLatin1String("in transaction"))
+            m_demo->beginTrans();
+        DefaultFaultLog log;
+        const bool stored = log.ErrorTrack(QStringLiteral("FrmMaster"), QStringLiteral("ADMIN"), QStringLiteral("where it went"), 13,
+                                           QString(), QString(), QString(), true);
+        if (m_demo->inTransaction())
+            m_demo->rollbackTrans();
+        if (!fileWritable)
+            QVERIFY(QDir(path).removeRecursively());
+        DefaultFaultLog::configure(m_demo, QString());
+        QCOMPARE(stored, table == QLatin1String("open") && fileWritable);
+        QCOMPARE(queryValue(m_demo, count).toInt(), before + (table == QLatin1String("none") ? 0 : 1));
+        QCOMPARE(shown->size(), 1);
+        QCOMPARE(shown->first().title, QStringLiteral("Costing"));
+        QCOMPARE(shown->first().style, int(MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation));
+        QCOMPARE(shown->first().text,
+                 QStringLiteral("The action could not be completed. ") + outcome.arg(QDir::toNativeSeparators(path)));
+    }
+
+    // The transaction holds the write lock: waiting for it on another connection froze the
+    // window and lost the record.
+    void faultLogWritesARecordPutOffUntilTheTransactionEnds_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("rolled back") << false;
+        QTest::newRow("committed") << true;
+    }
+    void faultLogWritesARecordPutOffUntilTheTransactionEnds()
+    {
+        QFETCH(bool, commit);
         auto shown = answerMessages();
         DefaultFaultLog::configure(m_demo, QStringLiteral("Costing"));
+        session().adocon = m_demo;
         QFile::remove(DefaultFaultLog::logFilePath());
-        const QString count = QStringLiteral("select count(*) from aErrorLog where ProcedureName='cmdok_Click '");
+        const QString count = QStringLiteral("select count(*) from aErrorLog where ProcedureName='cmdok_Click ' and ErrorNumber=17873"
+                                             " and UserName='ADMIN' and Mode='N'");
         const int before = queryValue(m_demo, count).toInt();
+        QVector<bool> insertedInTransaction;
+        m_demo->setStatementObserver([&](const QString &sql, const QVariantList &) {
+            if (sql.startsWith(QLatin1String("insert into aErrorLog"), Qt::CaseInsensitive))
+                insertedInTransaction.append(m_demo->inTransaction());
+        });
         m_demo->beginTrans();
-        m_demo->execute(QStringLiteral("update aItem set itemrate=0"));
-        DefaultFaultLog log;
-        QVERIFY(!log.ErrorTrack(QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("ADMIN"), QStringLiteral("cmdok_Click "),
-                                17873, QStringLiteral("SQLite"), QStringLiteral("constraint"), QStringLiteral("N"), true));
-        m_demo->rollbackTrans();
-        // The write transaction held the file, so the record went to the log file alone.
+        m_demo->execute(QStringLiteral("update aItem set itemrate=itemrate"));
+        qint32 number = errnum::Constraint;
+        ReportError(QStringLiteral("frmlocalpurchasecosting"), 1, QStringLiteral("cmdok_Click "), number, QStringLiteral("SQLite"),
+                    QStringLiteral("constraint"), QStringLiteral("N"));
+        QVERIFY(insertedInTransaction.isEmpty());
+        QCOMPARE(queryValue(m_demo, count).toInt(), before);
         QFile file(DefaultFaultLog::logFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("cmdok_Click \t17873"));
-        QVERIFY(log.ErrorTrack(QStringLiteral("FrmMaster"), QVariant(), QStringLiteral("cmdok_Click "), 13, QString(), QString(),
-                               QString(), true));
+        if (commit)
+            m_demo->commitTrans();
+        else
+            m_demo->rollbackTrans();
+        m_demo->setStatementObserver({});
+        QCOMPARE(insertedInTransaction, QVector<bool>{false});
         QCOMPARE(queryValue(m_demo, count).toInt(), before + 1);
-        QCOMPARE(shown->size(), 2);
-        QCOMPARE(shown->first().title, QStringLiteral("Costing"));
+        QCOMPARE(shown->size(), 1);
+        QVERIFY(shown->first().text.contains(QLatin1String("written to the log file")));
     }
 
     void registryCreatesByNameOnly()

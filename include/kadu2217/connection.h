@@ -5,6 +5,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kadu2217 {
 
@@ -44,6 +45,12 @@ public:
     void rollbackTrans();
     bool inTransaction() const { return m_inTransaction; }
 
+    // Runs `action` on this connection as soon as the open transaction has ended, by commit,
+    // rollback or close; at once when none is open. For work that must neither be undone
+    // with the transaction nor wait for its lock on another connection. It must not throw.
+    using TransactionEndAction = std::function<void(Connection &)>;
+    void afterTransaction(TransactionEndAction action);
+
     int commandTimeout() const { return m_commandTimeout; }
     void setCommandTimeout(int seconds);
 
@@ -64,10 +71,13 @@ public:
     detail::Engine &engine() const;
 
 private:
+    void transactionEnded();
+
     std::unique_ptr<detail::Engine> m_engine;
     QString m_connectionString;
     int m_commandTimeout = 30;
     bool m_inTransaction = false;
+    std::vector<TransactionEndAction> m_afterTransaction;
     StatementObserver m_observer;
 };
 

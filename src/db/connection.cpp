@@ -4,6 +4,7 @@
 #include "db/error.h"
 
 #include <QHash>
+#include <utility>
 
 namespace kadu2217 {
 namespace {
@@ -76,7 +77,7 @@ void Connection::open(const QString &connectionString)
 void Connection::close()
 {
     if (m_engine && m_inTransaction)
-        m_engine->rollback();
+        rollbackTrans();
     m_engine.reset();
     m_inTransaction = false;
 }
@@ -115,7 +116,7 @@ void Connection::commitTrans()
     if (!m_inTransaction)
         throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
     e.commit();
-    m_inTransaction = false;
+    transactionEnded();
 }
 
 void Connection::rollbackTrans()
@@ -123,8 +124,30 @@ void Connection::rollbackTrans()
     detail::Engine &e = engine();
     if (!m_inTransaction)
         throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
+    try {
+        e.rollback();
+    } catch (...) {
+        // A rollback that fails has still ended the transaction for this connection.
+        transactionEnded();
+        throw;
+    }
+    transactionEnded();
+}
+
+void Connection::afterTransaction(TransactionEndAction action)
+{
+    if (m_inTransaction)
+        m_afterTransaction.push_back(std::move(action));
+    else
+        action(*this);
+}
+
+void Connection::transactionEnded()
+{
     m_inTransaction = false;
-    e.rollback();
+    const std::vector<TransactionEndAction> actions = std::exchange(m_afterTransaction, {});
+    for (const TransactionEndAction &action : actions)
+        action(*this);
 }
 
 void Connection::setCommandTimeout(int seconds)

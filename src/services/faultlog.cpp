@@ -36,20 +36,41 @@ void storeRecord(Connection &connection, const QVariantList &values)
     connection.execute(sql, values);
 }
 
-// The record must outlive a transaction that is rolled back after the report, so while
-// one is open on the session connection it goes through a connection of its own.
-void storeOutsideTransaction(const ConnectionPtr &session, const QVariantList &values)
+enum class TableRecord { Stored, PutOff, Lost };
+
+// The record must outlive a transaction that is rolled back after the report, and another
+// connection would wait for the write lock that transaction holds: while one is open on the
+// session connection the record waits for it to end.
+TableRecord storeInTable(const ConnectionPtr &session, const QVariantList &values)
 {
     if (!session || !session->isOpen())
-        return;
-    if (!session->inTransaction()) {
-        storeRecord(*session, values);
-        return;
+        return TableRecord::Lost;
+    if (session->inTransaction()) {
+        session->afterTransaction([values](Connection &connection) {
+            try {
+                storeRecord(connection, values);
+            } catch (...) {
+                // No one is left to tell at the end of a transaction; the log file was written at the report.
+            }
+        });
+        return TableRecord::PutOff;
     }
-    Connection own;
-    own.setCommandTimeout(2);
-    own.open(session->connectionString());
-    storeRecord(own, values);
+    try {
+        storeRecord(*session, values);
+        return TableRecord::Stored;
+    } catch (const Error &) {
+        return TableRecord::Lost;
+    }
+}
+
+QString whereLogged(TableRecord table, bool inFile, const QString &path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    if (table == TableRecord::Stored)
+        return inFile ? QStringLiteral("The problem has been logged.")
+                      : QStringLiteral("The problem has been logged, but the log file %1 could not be written.").arg(file);
+    return inFile ? QStringLiteral("The problem has been written to the log file %1.").arg(file)
+                  : QStringLiteral("The problem could not be logged.");
 }
 
 } // namespace
@@ -71,28 +92,22 @@ bool DefaultFaultLog::ErrorTrack(const QString &windowName, const QVariant &user
                                  const QString &mode, bool flag)
 {
     const QVariantList values = {windowName, userName, procedureName, errorNumber, source, description, mode, flag ? 1 : 0};
-    bool stored = true;
-    try {
-        storeOutsideTransaction(settings().connection.lock(), values);
-    } catch (const Error &) {
-        stored = false;
-    }
+    const TableRecord table = storeInTable(settings().connection.lock(), values);
 
     const QString path = logFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::Append | QIODevice::Text)) {
+    const bool inFile = file.open(QIODevice::Append | QIODevice::Text);
+    if (inFile) {
         QTextStream out(&file);
         out << sqldt::serverNow().toString(Qt::ISODateWithMs) << '\t' << windowName << '\t'
             << value::displayText(userName) << '\t' << procedureName << '\t' << errorNumber << '\t' << source << '\t'
             << QString(description).replace(QLatin1Char('\n'), QLatin1Char(' ')) << '\t' << mode << '\n';
-    } else {
-        stored = false;
     }
 
-    messageBox(QStringLiteral("The action could not be completed; the problem has been logged."),
+    messageBox(QStringLiteral("The action could not be completed. ") + whereLogged(table, inFile, path),
                MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, settings().title);
-    return stored;
+    return table == TableRecord::Stored && inFile;
 }
 
 } // namespace kadu2217
