@@ -88,15 +88,17 @@ void resetPeakResident()
         clear.write("5");
 }
 
-void startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId)
+std::unique_ptr<kadu2217::Module> startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId)
 {
-    kadu2217::SessionContext &s = kadu2217::session();
+    auto module = std::make_unique<kadu2217::Module>();
+    kadu2217::SessionContext &s = module->context().session;
     s.adocon = connection;
     s.intcompanyid = kadu2217::demo::companyId;
     s.intUserID = kadu2217::demo::adminUserId;
     s.intDepartmentId = departmentId;
     s.MsgboxTitle = QStringLiteral("Bench");
     s.ProcessDate = benchNow;
+    return module;
 }
 
 QString demoFile(const QString &folder, int costings, double *generatedMs)

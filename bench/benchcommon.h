@@ -1,12 +1,14 @@
 #pragma once
 
 #include "db/connection.h"
+#include "module/module.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 namespace bench {
 
@@ -44,7 +46,7 @@ qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
 inline const QDateTime benchNow(QDate(2026, 12, 1), QTime(12, 0));
 
 // A module session on the connection for the demo company's administrator.
-void startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId);
+std::unique_ptr<kadu2217::Module> startSession(const kadu2217::ConnectionPtr &connection, qint16 departmentId);
 
 // A demo file with the given number of costings in `folder`, generated on first use and
 // reused by later runs; `generatedMs` is 0 when it was reused.

@@ -10,7 +10,6 @@
 #include "db/values.h"
 #include "entry/frmlocalpurchasecosting.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,13 +162,13 @@ void itemGridFill(const QString &folder, Report &report)
 
     auto connection = std::make_shared<Connection>();
     connection->open(QStringLiteral("Data Source=") + file);
-    startSession(connection, 0);
-    ModuleState &m = moduleState();
+    const auto module = startSession(connection, 0);
+    ModuleState &m = module->context().state;
     m.GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
     m.GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
-    m.GStrMasterNewEditFlag = QStringLiteral("N");
+    m.entryMode = EntryMode::New;
 
-    frmlocalpurchasecosting &window = entryWindow();
+    frmlocalpurchasecosting &window = module->entry();
     window.Load();
     window.cboShop()->selectByValue(kShop);
     int billIndex = -1;
@@ -193,7 +192,6 @@ void itemGridFill(const QString &folder, Report &report)
                 QStringLiteral("ms")});
     report.add({QStringLiteral("item grid fill, %1-line bill, vs SQLite alone").arg(rows), oursMs, aloneMs, 3.0,
                 QStringLiteral("ms")});
-    destroyWindows();
 }
 
 } // namespace bench

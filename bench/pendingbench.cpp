@@ -8,7 +8,6 @@
 #include "pending/frmpendingmaster.h"
 #include "pending/pendingquery.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,8 +58,8 @@ void pendingListOpen(const QString &folder, Report &report)
         addWaitingBills(*connection, options.now);
     }
 
-    startSession(connection, 0);
-    moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
+    const auto module = startSession(connection, 0);
+    module->context().state.GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
 
     const QString tsqlText = QStringLiteral("select ") + pendingFields().join(QLatin1Char(',')) + QStringLiteral(" from ")
         + pendingTables() + QStringLiteral(" where ") + pendingCondition(0, demo::companyId);
@@ -69,14 +68,13 @@ void pendingListOpen(const QString &folder, Report &report)
     qint64 rows = 0;
     const double aloneMs = bestMs(3, [&] { rows = stepWithSqliteAlone(file, tsql::translate(tsqlText, catalog).sql); });
 
-    frmPendingMaster &window = pendingWindow();
+    frmPendingMaster &window = module->pending();
     const double oursMs = bestMs(3, [&] { window.Form_Load(); });
     const int shown = window.lvwPending()->listItemCount();
 
     QTextStream(stdout) << "pending list: " << shown << " bills listed (query rows " << rows << ")\n";
     report.add({QStringLiteral("pending list opens (query + fill + colour), %1 rows").arg(shown), oursMs, aloneMs, 3.0,
                 QStringLiteral("ms")});
-    destroyWindows();
 }
 
 } // namespace bench

@@ -8,7 +8,6 @@
 #include "register/frmmaster.h"
 #include "register/registerquery.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +27,7 @@ void registerOpen(const QString &folder, int costings, Report &report)
     // List every costing: the register's date window reaches back far enough.
     connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
 
-    startSession(connection, 0);
+    const auto module = startSession(connection, 0);
 
     const QString tsqlText = registerQuery(0, QStringLiteral("loalocalpurchasecostingheader"), benchNow.date().addDays(-36500));
     tsql::Catalog catalog;
@@ -38,7 +37,7 @@ void registerOpen(const QString &folder, int costings, Report &report)
         rows = stepWithSqliteAlone(file, tsql::translate(tsqlText, catalog).sql);
     });
 
-    FrmMaster &window = frmMaster();
+    FrmMaster &window = module->master();
     const double before = residentMb();
     resetPeakResident();
     window.Form_Load();
@@ -50,7 +49,6 @@ void registerOpen(const QString &folder, int costings, Report &report)
                         << " s; register rows " << shown << " (query rows " << rows << ")\n";
     report.add({QStringLiteral("register opens (query + grid fill), %1 rows").arg(shown), oursMs, aloneMs, 3.0, QStringLiteral("ms")});
     report.add({QStringLiteral("register memory above start (peak RSS growth)"), peak - before, 0, 150.0, QStringLiteral("MB")});
-    destroyWindows();
 }
 
 } // namespace bench

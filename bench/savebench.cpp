@@ -75,10 +75,10 @@ double saveThroughModule(const QString &file, const QVector<CostingToSave> &cost
 {
     auto c = std::make_shared<Connection>();
     c->open(QStringLiteral("Data Source=") + file);
-    startSession(c, 1);
-    moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+    const auto module = startSession(c, 1);
+    module->context().state.entryMode = EntryMode::New;
     auto audit = std::make_shared<DefaultAuditTrail>();
-    audit->OpenObject(session().adocon, 1, 1, 1, 2011, benchNow);
+    audit->OpenObject(c, 1, 1, 1, 2011, benchNow);
     DefaultDatabase lookups;
     lookups.adocon = c;
     double best = 0;
@@ -86,7 +86,7 @@ double saveThroughModule(const QString &file, const QVector<CostingToSave> &cost
         QVector<Statement> trace;
         c->setStatementObserver([&trace](const QString &sql, const QVariantList &params) { trace.append({sql, params}); });
         qint32 id = 0;
-        const double ms = bestMs(1, [&] { saveCosting(c, lookups, *audit, nullptr, costing, id); });
+        const double ms = bestMs(1, [&] { saveCosting(module->context(), lookups, *audit, nullptr, costing, id); });
         c->setStatementObserver({});
         traces.append(trace);
         best = best == 0 ? ms : qMin(best, ms);

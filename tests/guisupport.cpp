@@ -43,10 +43,27 @@ std::shared_ptr<QVector<ShownMessage>> answerMessages(std::function<int(const Sh
     return shown;
 }
 
+namespace {
+
+std::unique_ptr<Module> &moduleHolder()
+{
+    static std::unique_ptr<Module> module;
+    return module;
+}
+
+} // namespace
+
+Module &testModule()
+{
+    if (!moduleHolder())
+        moduleHolder() = std::make_unique<Module>();
+    return *moduleHolder();
+}
+
 void startSession(const ConnectionPtr &connection, qint16 userId, qint16 departmentId, const QDateTime &processDate,
                   qint16 companyId)
 {
-    resetModule();
+    endModule();
     SessionContext &s = session();
     s.adocon = connection;
     s.intUserID = userId;
@@ -54,6 +71,30 @@ void startSession(const ConnectionPtr &connection, qint16 userId, qint16 departm
     s.intcompanyid = companyId;
     s.ProcessDate = processDate;
     s.MsgboxTitle = QStringLiteral("Local Purchase Costing");
+}
+
+void endModule()
+{
+    moduleHolder().reset();
+}
+
+ModuleContext &context() { return testModule().context(); }
+SessionContext &session() { return context().session; }
+ModuleState &moduleState() { return context().state; }
+FrmMaster &frmMaster() { return testModule().master(); }
+frmlocalpurchasecosting &entryWindow() { return testModule().entry(); }
+frmPendingMaster &pendingWindow() { return testModule().pending(); }
+
+void setEntryMode(const QString &letter)
+{
+    moduleState().entryMode = letter == QLatin1String("N") ? EntryMode::New
+                              : letter == QLatin1String("E") ? EntryMode::Edit
+                                                             : EntryMode::None;
+}
+
+QString entryModeLetter()
+{
+    return modeLetter(moduleState().entryMode);
 }
 
 } // namespace kadu2217::testsupport

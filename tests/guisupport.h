@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/connection.h"
+#include "module/module.h"
 
 #include <QDateTime>
 #include <QString>
@@ -33,8 +34,24 @@ struct ShownMessage {
 // Answers every message box through `answer` (OK by default) and records it.
 std::shared_ptr<QVector<ShownMessage>> answerMessages(std::function<int(const ShownMessage &)> answer = {});
 
-// Forgets every window and the module-wide state, then fills the session.
+// A new module of the test's own (context and windows), its session filled.
 void startSession(const ConnectionPtr &connection, qint16 userId, qint16 departmentId, const QDateTime &processDate,
                   qint16 companyId = 1);
+// Ends the test's module: its windows and values are gone.
+void endModule();
+
+// The test's module, its context and its windows; a module without a session is made on
+// first use.
+Module &testModule();
+ModuleContext &context();
+SessionContext &session();
+ModuleState &moduleState();
+FrmMaster &frmMaster();
+frmlocalpurchasecosting &entryWindow();
+frmPendingMaster &pendingWindow();
+
+// The entry mode as its letter ("N", "E", empty), for tests whose rows name it.
+void setEntryMode(const QString &letter);
+QString entryModeLetter();
 
 } // namespace kadu2217::testsupport

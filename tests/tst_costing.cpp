@@ -6,7 +6,6 @@
 #include "register/frmmaster.h"
 #include "services/defaults.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
@@ -65,7 +64,7 @@ class TestCosting : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { resetModule(); }
+    void cleanup() { endModule(); }
 
     void costingNumbers_data()
     {
@@ -159,10 +158,12 @@ private slots:
         auto audit = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
         CostingToSave costing;
         costing.lines.append({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")});
+        ModuleContext context;
+        context.session.adocon = c;
         qint32 id = 0;
         Error failure(0, QString());
         try {
-            saveCosting(c, *lookups, *audit, nullptr, costing, id);
+            saveCosting(context, *lookups, *audit, nullptr, costing, id);
         } catch (const Error &e) {
             failure = e;
         }
@@ -379,7 +380,7 @@ private slots:
         } else {
             addCosting(9, costingDate, 0);
         }
-        moduleState().GStrMasterNewEditFlag = mode;
+        setEntryMode(mode);
         const int id = mode == QLatin1String("E") ? 1 : 9;
         frmMaster().RefreshMasterRow(QStringLiteral("lpchcostingid=%1").arg(id), mode == QLatin1String("E") ? 0 : id);
         const FlexGrid *grid = w.FlexMaster();
@@ -413,7 +414,7 @@ private slots:
         grid.setRow(1);
         grid.setCol(0);
         grid.sort(FlexSort::GenericDescending);
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+        setEntryMode(QStringLiteral("N"));
         frmMaster().RefreshMasterRow(QStringLiteral("lpchcostingid=2"), 2);
         QCOMPARE(grid.rows(), 5);
         QCOMPARE(grid.textMatrix(1, 0), QStringLiteral("3"));

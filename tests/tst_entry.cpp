@@ -8,7 +8,6 @@
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -107,7 +106,7 @@ void startEntrySession(const ConnectionPtr &c, qint16 department)
     startSession(c, 1, department, kProcessDate);
     moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
     moduleState().GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
-    moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+    setEntryMode(QStringLiteral("N"));
 }
 
 // What a double-click in the pending bills does before it shows the window.
@@ -220,7 +219,7 @@ private slots:
     // A test that expects reports takes them off the record.
     void cleanup()
     {
-        resetModule();
+        endModule();
         QLocale::setDefault(QLocale::c());
         QVERIFY2(m_errors->isEmpty(), m_errors->isEmpty() ? "" : qPrintable(m_errors->first().description));
     }
@@ -586,7 +585,7 @@ private slots:
             pointer = mousePointer(&frmMaster());
             QTest::keyClick(&entry, Qt::Key_Escape);
         });
-        QCOMPARE(moduleState().GStrMasterNewEditFlag, QStringLiteral("E"));
+        QCOMPARE(entryModeLetter(), QStringLiteral("E"));
         // Only its bill, every department; the stored bill price unscaled, the costed price as stored.
         QCOMPARE(seen, (QStringList{"B-20 @20", "Purchase,Stores,Imports,Branch @2", "1|IT-1|Item 1|4.000|2.75|2.5|1",
                                     "2|IT-3|Item 3|1.500|0.5|0.123|3", "enabled 0011, fixed 0", "checked", "10/03/2012",
@@ -637,7 +636,7 @@ private slots:
         QCOMPARE(m_errors->takeFirst().procedure, QStringLiteral("CmdEdit_Click "));
         QVERIFY(!entryWindow().isLoaded());
 
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+        setEntryMode(QStringLiteral("N"));
         frmlocalpurchasecosting &w = entryWindow();
         w.Load();
         QCOMPARE(listed(w.cboShop()), QStringLiteral("Main Street @-1"));
@@ -701,7 +700,7 @@ private slots:
         if (after != QLatin1String("closed"))
             return; // the test closed the window past its own closing
         // The next new costing starts afresh.
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+        setEntryMode(QStringLiteral("N"));
         frmlocalpurchasecosting &w = entryWindow();
         w.Load();
         w.cboShop()->selectByValue(1);

@@ -9,7 +9,6 @@
 #include "pending/frmpendingmaster.h"
 #include "register/frmmaster.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 #include "testsupport.h"
 
 #include <QHeaderView>
@@ -68,7 +67,7 @@ frmPendingMaster &openPending(const ConnectionPtr &c, qint16 department = 0, con
 {
     startSession(c, 1, department, kProcessDate);
     createSharedObjects();
-    moduleState().GStrMasterNewEditFlag = mode;
+    setEntryMode(mode);
     frmPendingMaster &w = pendingWindow();
     w.Form_Load();
     w.show();
@@ -117,7 +116,7 @@ private slots:
     void cleanup()
     {
         sqldt::setServerClock({});
-        resetModule();
+        endModule();
         QVERIFY2(m_errors->isEmpty(), m_errors->isEmpty() ? "" : qPrintable(m_errors->first().description));
     }
 
@@ -272,7 +271,7 @@ private slots:
             entry.cmdClose()->click();
         });
         probe.start(10);
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("E");
+        setEntryMode(QStringLiteral("E"));
         const QDateTime before = QDateTime::currentDateTime();
         if (byKey) {
             QTest::keyClick(list, Qt::Key_Return);
@@ -283,7 +282,7 @@ private slots:
         const QDateTime logged = moduleState().GObjAuditTrail->LoggedTime;
         QVERIFY(empty ? logged.isNull() : logged >= before && logged <= QDateTime::currentDateTime());
         // bill|shop in the entry window, the mode, the pending window
-        QCOMPARE(QStringList({seen, moduleState().GStrMasterNewEditFlag, w.isVisible() ? "shown" : "gone"}),
+        QCOMPARE(QStringList({seen, entryModeLetter(), w.isVisible() ? "shown" : "gone"}),
                  empty ? QStringList({"", "E", "shown"}) : QStringList({billAndShop, "N", "gone"}));
         QCOMPARE(list->listItemCount(), 0);
         QCOMPARE(mousePointer(&w), int(MousePointer::Default));

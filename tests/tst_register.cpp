@@ -6,7 +6,6 @@
 #include "register/frmmaster.h"
 #include "shell/reporterror.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 #include "testsupport.h"
 
 #include <kadu2217/clslocalpurchcost.h>
@@ -93,7 +92,7 @@ private slots:
         m_errors = recordErrors();
         answerMessages();
     }
-    void cleanup() { resetModule(); }
+    void cleanup() { endModule(); }
 
     void departmentAndDateWindowSelectRows_data()
     {
@@ -241,7 +240,7 @@ private slots:
             QTest::keyClick(grid, Qt::Key_Return);
         QVERIFY(!w.CmdEdit()->isEnabled());
         QVERIFY(!w.CmdDelete()->isEnabled());
-        QCOMPARE(moduleState().GStrMasterNewEditFlag, QString());
+        QCOMPARE(entryModeLetter(), QString());
         QVERIFY(m_errors->isEmpty());
     }
 
@@ -335,7 +334,7 @@ private slots:
         auto c = registerDatabase();
         addCosting(c, {1, QStringLiteral("20120301")});
         c->executeNativeScript(QStringLiteral("DROP TABLE aTableColumns;"));
-        moduleState().GStrMasterNewEditFlag = QStringLiteral("E");
+        setEntryMode(QStringLiteral("E"));
         FrmMaster &w = openRegister(c);
         QVERIFY(w.isVisible());
         QVERIFY(!m_errors->isEmpty());
@@ -349,11 +348,10 @@ private slots:
 
     void showWithoutConnectionReportsFirstQuery()
     {
-        resetModule();
         clsLocalPurchCost module;
         module.setIntUserID(1);
         QVERIFY(module.adocon() != nullptr);
-        QTimer::singleShot(0, [] { frmMaster().cmdClose()->click(); });
+        QTimer::singleShot(0, [] { processModule().master().cmdClose()->click(); });
         module.Show();
         QVERIFY(!m_errors->isEmpty());
         QCOMPARE(m_errors->first().procedure, QStringLiteral("Form_Load "));
@@ -365,7 +363,6 @@ private slots:
         auto c = registerDatabase();
         addCosting(c, {1, QStringLiteral("20120301")});
         addCosting(c, {2, QStringLiteral("20120302"), 1, 5});
-        resetModule();
         clsLocalPurchCost module;
         module.setAdocon(c);
         module.setIntUserID(1);
@@ -375,11 +372,11 @@ private slots:
         for (qint16 department : {qint16(0), qint16(5)}) {
             module.setIntDepartmentId(department);
             QTimer::singleShot(0, [&seen] {
-                seen.append(column(frmMaster().FlexMaster(), 1).join(QLatin1Char(',')));
-                frmMaster().cmdClose()->click();
+                seen.append(column(processModule().master().FlexMaster(), 1).join(QLatin1Char(',')));
+                processModule().master().cmdClose()->click();
             });
             module.Show();
-            QVERIFY(!frmMaster().isVisible());
+            QVERIFY(!processModule().master().isVisible());
         }
         QCOMPARE(seen, (QStringList{"LPC-1,LPC-2", "LPC-2"}));
         QVERIFY(m_errors->isEmpty());

@@ -62,17 +62,18 @@ CostingToSave costingOf(const ConnectionPtr &c, const Bill &bill, bool costFix)
 void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode = QStringLiteral("N"))
 {
     startSession(c, 1, department, kNow);
-    moduleState().GStrMasterNewEditFlag = mode;
+    setEntryMode(mode);
     moduleState().GStrUserName = QStringLiteral("ADMIN");
     moduleState().GObjAuditTrail = std::make_shared<DefaultAuditTrail>();
     moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kNow);
 }
 
+// Saves on the session's connection, which startSaving() set to `c`.
 SaveOutcome save(const ConnectionPtr &c, const CostingToSave &costing, qint32 &costingId)
 {
     DefaultDatabase lookups;
     lookups.adocon = c;
-    return saveCosting(c, lookups, *moduleState().GObjAuditTrail, nullptr, costing, costingId);
+    return saveCosting(context(), lookups, *moduleState().GObjAuditTrail, nullptr, costing, costingId);
 }
 
 // Every row of every table, to tell whether anything changed.
@@ -103,6 +104,7 @@ int runConcurrentSaver(const QString &file, int parity)
         if (save(c, costingOf(c, bill, true), id).saved)
             ++saved;
     }
+    endModule();
     return saved == 15 ? 0 : 1;
 }
 
@@ -121,7 +123,7 @@ private:
 
 private slots:
     void init() { answerMessages(); }
-    void cleanup() { resetModule(); }
+    void cleanup() { endModule(); }
 
     void checksStopInOrder_data()
     {
@@ -452,7 +454,8 @@ private slots:
 int main(int argc, char *argv[])
 {
     if (argc == 4 && qstrcmp(argv[1], "--saver") == 0) {
-        QCoreApplication app(argc, argv);
+        // The saver's module comes with its windows, which want an application object.
+        QApplication app(argc, argv);
         try {
             return runConcurrentSaver(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
         } catch (const Error &e) {

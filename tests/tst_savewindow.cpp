@@ -7,7 +7,6 @@
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -37,7 +36,7 @@ Waiting openNewCosting(const ConnectionPtr &c)
     frmMaster().show();
     const QVariantList bill = queryRows(c, QStringLiteral("select top 1 lphBillID, lphShopID from losLocalPurchaseHeader where lphcosted=0 "
                                                           "and lphcancelled=0 and lphConfirmed=1 and lphDepartmentID=1 order by lphBillID")).first();
-    moduleState().GStrMasterNewEditFlag = QStringLiteral("N");
+    setEntryMode(QStringLiteral("N"));
     frmlocalpurchasecosting &entry = entryWindow();
     entry.Load();
     frmMaster().objGeneral->SelectComboItemByValue(*entry.cboShop(), bill[1].toInt());
@@ -76,7 +75,7 @@ private slots:
             return m.text == QLatin1String("Save Changes?") ? MsgBoxAnswer::Yes : MsgBoxAnswer::Ok;
         });
     }
-    void cleanup() { resetModule(); }
+    void cleanup() { endModule(); }
 
     void okSavesClosesAndShowsTheCostingInTheRegister()
     {

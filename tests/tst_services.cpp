@@ -56,7 +56,7 @@ private slots:
     void cleanup()
     {
         registerService(servicenames::FaultLog, [] { return std::make_shared<DefaultFaultLog>(); });
-        resetModule();
+        endModule();
     }
 
     void fnreturnfieldForms_data()
@@ -254,7 +254,7 @@ private slots:
         m_demo->beginTrans();
         m_demo->execute(QStringLiteral("update aItem set itemrate=itemrate"));
         qint32 number = errnum::Constraint;
-        ReportError(QStringLiteral("frmlocalpurchasecosting"), 1, QStringLiteral("cmdok_Click "), number, QStringLiteral("SQLite"),
+        ReportError(m_demo, QStringLiteral("frmlocalpurchasecosting"), 1, QStringLiteral("cmdok_Click "), number, QStringLiteral("SQLite"),
                     QStringLiteral("constraint"), QStringLiteral("N"));
         QVERIFY(insertedInTransaction.isEmpty());
         QCOMPARE(queryValue(m_demo, count).toInt(), before);
@@ -284,12 +284,12 @@ private slots:
         session().adocon = m_demo;
         qint32 number = errnum::SqlSyntax;
         registerService(servicenames::FaultLog, [] { return std::make_shared<ThrowingFaultLog>(); });
-        ReportError(QStringLiteral("FrmMaster"), 1, QStringLiteral("Form_Load "), number, QString(), QString(), QString());
+        ReportError(m_demo, QStringLiteral("FrmMaster"), 1, QStringLiteral("Form_Load "), number, QString(), QString(), QString());
         registerService(servicenames::FaultLog, {});
-        ReportError(QStringLiteral("FrmMaster"), 1, QStringLiteral("Form_Load "), number, QString(), QString(), QString());
+        ReportError(m_demo, QStringLiteral("FrmMaster"), 1, QStringLiteral("Form_Load "), number, QString(), QString(), QString());
         auto records = recordErrors();
         number = errnum::SqlSyntax;
-        ReportError(QStringLiteral("FrmMaster"), 99, QStringLiteral("Form_Load "), number, QStringLiteral("s"), QStringLiteral("d"),
+        ReportError(m_demo, QStringLiteral("FrmMaster"), 99, QStringLiteral("Form_Load "), number, QStringLiteral("s"), QStringLiteral("d"),
                     QStringLiteral("E"));
         QCOMPARE(number, 17900);
         QCOMPARE(records->size(), 1);
@@ -313,7 +313,7 @@ private slots:
         auto records = recordErrors();
         bool rolledBack = false;
         FlexGrid grid;
-        const bool finished = runHandler(QStringLiteral("frmCancel"), QStringLiteral("cmdok_Click "), [&] {
+        const bool finished = runHandler(context(), QStringLiteral("frmCancel"), QStringLiteral("cmdok_Click "), [&] {
             if (kind == 0)
                 kadu2217::raise(errnum::TypeMismatch, QStringLiteral("Type mismatch"));
             if (kind == 1)

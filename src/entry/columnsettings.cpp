@@ -3,13 +3,13 @@
 #include "controls/flexgrid.h"
 #include "db/recordset.h"
 #include "db/values.h"
-#include "shell/session.h"
 
 #include <QVector>
 
 namespace kadu2217 {
 
-bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QString &moduleName, int requiredColumns)
+bool fnApplyColumnSettings(const ConnectionPtr &connection, QString &transactionName, FlexGrid &grid, const QString &moduleName,
+                           int requiredColumns)
 {
     transactionName = transactionName.trimmed().toUpper();
     const QString gridName = grid.objectName().trimmed().toUpper();
@@ -20,7 +20,7 @@ bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QStri
         + QStringLiteral("' and ltrim(rtrim(upper(lvwmodulename)))='") + value::sqlEscaped(module) + QStringLiteral("')");
 
     Recordset rs;
-    rs.open(QStringLiteral("select count(*) from alistviewdetails where lvwdid=") + layoutOfGrid, session().adocon);
+    rs.open(QStringLiteral("select count(*) from alistviewdetails where lvwdid=") + layoutOfGrid, connection);
     const double columns = value::leadingNumber(value::toText(rs.value(0)));
     rs.close();
     if (columns != requiredColumns)
@@ -33,7 +33,7 @@ bool fnApplyColumnSettings(QString &transactionName, FlexGrid &grid, const QStri
         qint32 alignment;
     };
     QVector<Column> layout;
-    rs.open(QStringLiteral("select * from alistviewdetails where lvwdid=") + layoutOfGrid, session().adocon);
+    rs.open(QStringLiteral("select * from alistviewdetails where lvwdid=") + layoutOfGrid, connection);
     for (; !rs.eof(); rs.moveNext()) {
         const int col = value::toInt32(rs.value(QStringLiteral("lvwcolid")));
         if (col < 0 || col >= requiredColumns)

@@ -44,9 +44,9 @@ void serializeNumbering(const ConnectionPtr &connection)
                 QStringLiteral("sp_getapplock"));
 }
 
-void writeNewHeader(const ConnectionPtr &connection, clsDatabase &lookups, const CostingToSave &costing, qint32 &costingId)
+void writeNewHeader(const SessionContext &s, clsDatabase &lookups, const CostingToSave &costing, qint32 &costingId)
 {
-    const SessionContext &s = session();
+    const ConnectionPtr &connection = s.adocon;
     Recordset rs;
     rs.open(QStringLiteral("select * from loaLocalPurchaseCostingHeader"), connection, CursorType::Keyset, LockType::Optimistic);
     rs.addNew();
@@ -77,13 +77,13 @@ void writeNewHeader(const ConnectionPtr &connection, clsDatabase &lookups, const
     rs.close();
 }
 
-void writeEditedHeader(const ConnectionPtr &connection, const CostingToSave &costing, qint32 &costingId)
+void writeEditedHeader(const ConnectionPtr &connection, const QString &userName, const CostingToSave &costing, qint32 &costingId)
 {
     Recordset rs;
     rs.open(QStringLiteral("select * from loaLocalPurchaseCostingHeader where lpchcostingid=") + costing.editedCostingId,
             connection, CursorType::Keyset, LockType::Optimistic);
     rs.setValue(QStringLiteral("lpchremarks"), costing.remarks);
-    rs.setValue(QStringLiteral("lpchrecmodifiyuser"), moduleState().GStrUserName);
+    rs.setValue(QStringLiteral("lpchrecmodifiyuser"), userName);
     if (costing.costFix) {
         rs.setValue(QStringLiteral("lpchCostingDone"), true);
         rs.setValue(QStringLiteral("lpchcostingdoneby"), rs.value(QStringLiteral("lpchrecadduser")));
@@ -172,22 +172,24 @@ CostingCheck checkCosting(const CostingToSave &costing, int shopIndex, int billI
     return {};
 }
 
-SaveOutcome saveCosting(const ConnectionPtr &connection, clsDatabase &lookups, clsAuditTrail &audit, QWidget *window,
+SaveOutcome saveCosting(const ModuleContext &context, clsDatabase &lookups, clsAuditTrail &audit, QWidget *window,
                         const CostingToSave &costing, qint32 &costingId)
 {
+    const ConnectionPtr &connection = context.session.adocon;
     Transaction transaction(*connection);
     serializeNumbering(connection);
     if (costing.newMode)
-        writeNewHeader(connection, lookups, costing, costingId);
+        writeNewHeader(context.session, lookups, costing, costingId);
     else
-        writeEditedHeader(connection, costing, costingId);
+        writeEditedHeader(connection, context.state.GStrUserName, costing, costingId);
     writeDetails(connection, lookups, costing, costingId);
     markBillCosted(connection, costing);
 
     SaveOutcome outcome;
     if (fnBillAlreadyCosted(connection, costing.billId, costingId, costing.shopId, outcome.duplicateCostingNo))
         return outcome; // the guard rolls the transaction back
-    audit.SaveAuditTrailInfo(costingId, costing.purchaseNo, true, moduleState().GStrMasterNewEditFlag, window);
+    QString mode = modeLetter(context.state.entryMode);
+    audit.SaveAuditTrailInfo(costingId, costing.purchaseNo, true, mode, window);
     transaction.commit();
     outcome.saved = true;
     return outcome;

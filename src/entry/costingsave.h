@@ -3,6 +3,8 @@
 #include <kadu2217/connection.h>
 #include <kadu2217/services.h>
 
+#include "shell/session.h"
+
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -51,11 +53,11 @@ struct SaveOutcome {
     QString duplicateCostingNo; // set when another costing covers the bill and nothing was kept
 };
 
-// Stores the costing in one transaction on the connection: header, detail rows with the items'
+// Stores the costing in one transaction on the session's connection: header, detail rows with the items'
 // new costs (and, with Cost Fix, the item master and shipment lines), the bill marked costed,
 // the duplicate check and the audit record. `costingId` receives the costing's id. Any failure
 // rolls everything back and propagates.
-SaveOutcome saveCosting(const ConnectionPtr &connection, clsDatabase &lookups, clsAuditTrail &audit, QWidget *window,
+SaveOutcome saveCosting(const ModuleContext &context, clsDatabase &lookups, clsAuditTrail &audit, QWidget *window,
                         const CostingToSave &costing, qint32 &costingId);
 
 } // namespace kadu2217

@@ -60,7 +60,7 @@ QLabel *captionLabel(QWidget *parent, const QString &name, const QString &captio
 
 } // namespace
 
-frmlocalpurchasecosting::frmlocalpurchasecosting(QWidget *parent) : QDialog(parent)
+frmlocalpurchasecosting::frmlocalpurchasecosting(ModuleContext &context, QWidget *parent) : QDialog(parent), m_context(context)
 {
     setObjectName(kWindow);
     buildControls();
@@ -129,18 +129,18 @@ void frmlocalpurchasecosting::buildControls()
                              static_cast<QWidget *>(m_chkFix)})
         control->installEventFilter(this);
 
-    connect(m_cboShop, &ComboBox::click, this, [this] { runHandler(kWindow, QStringLiteral("cboshop_Click"), [this] { cboShop_Click(); }); });
+    connect(m_cboShop, &ComboBox::click, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cboshop_Click"), [this] { cboShop_Click(); }); });
     connect(m_cboPurchNo, &ComboBox::click, this, [this] {
-        runHandler(kWindow, QStringLiteral("cboPurchNo_Click "), [this] { cboPurchNo_Click(); });
+        runHandler(m_context, kWindow, QStringLiteral("cboPurchNo_Click "), [this] { cboPurchNo_Click(); });
     });
     connect(m_cboShop, &ComboBox::keyPress, this, [this](int &keyAscii) { keyPressMovingOn(QStringLiteral("cboshop_KeyPress"), keyAscii); });
     connect(m_cboPurchNo, &ComboBox::keyPress, this,
             [this](int &keyAscii) { keyPressMovingOn(QStringLiteral("cboPurchNo_KeyPress"), keyAscii); });
     connect(m_mfgSplitDetails, &FlexGrid::mouseMove, this, [this] {
-        runHandler(kWindow, QStringLiteral("mfgSplitDetails_MouseMove"), [this] { mfgSplitDetails_MouseMove(); });
+        runHandler(m_context, kWindow, QStringLiteral("mfgSplitDetails_MouseMove"), [this] { mfgSplitDetails_MouseMove(); });
     });
     connect(m_cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
-    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
 }
 
 // What the form designer gave every control; each load starts from here.
@@ -182,7 +182,7 @@ void frmlocalpurchasecosting::Load()
         return;
     m_loaded = true;
     restoreDesignState();
-    runHandler(kWindow, QStringLiteral("Form_Load "), [this] { Form_Load(); });
+    runHandler(m_context, kWindow, QStringLiteral("Form_Load "), [this] { Form_Load(); });
 }
 
 void frmlocalpurchasecosting::showModal(const std::function<void()> &prepare)
@@ -205,7 +205,7 @@ void frmlocalpurchasecosting::setCostingDate(const QDate &date)
 
 bool frmlocalpurchasecosting::isNewMode() const
 {
-    return moduleState().GStrMasterNewEditFlag == QLatin1String("N");
+    return m_context.state.entryMode == EntryMode::New;
 }
 
 void frmlocalpurchasecosting::openNew(qint32 shopId, qint32 billId)
@@ -221,7 +221,7 @@ void frmlocalpurchasecosting::openNew(qint32 shopId, qint32 billId)
 void frmlocalpurchasecosting::openExisting(const QString &costingId, bool registerShowsFixed)
 {
     m_editedCostingId = costingId;
-    const entryquery::SavedCosting costing = entryquery::readSavedCosting(session().adocon, costingId);
+    const entryquery::SavedCosting costing = entryquery::readSavedCosting(m_context.session.adocon, costingId);
     showModal([this, &costing, registerShowsFixed] {
         setCostingDate(costing.date);
         clsGeneral &general = required(m_objGeneral);
@@ -246,8 +246,8 @@ void frmlocalpurchasecosting::openExisting(const QString &costingId, bool regist
 
 void frmlocalpurchasecosting::Form_Load()
 {
-    const SessionContext &s = session();
-    const ModuleState &m = moduleState();
+    const SessionContext &s = m_context.session;
+    const ModuleState &m = m_context.state;
     m_objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
     m_objGeneral = createServiceAs<clsGeneral>(servicenames::General);
     m_objDatabase->adocon = s.adocon;
@@ -278,7 +278,7 @@ void frmlocalpurchasecosting::Form_Load()
     db.populatecomboorlist(*m_cboShop, QStringLiteral("distinct ShopId"), QStringLiteral("shopname"));
 
     QString transaction = QStringLiteral("localpurchasecosting");
-    if (!fnApplyColumnSettings(transaction, *m_mfgSplitDetails, objectName(), kItemGridColumns))
+    if (!fnApplyColumnSettings(m_context.session.adocon, transaction, *m_mfgSplitDetails, objectName(), kItemGridColumns))
         applyDefaultColumns();
 }
 
@@ -287,23 +287,23 @@ void frmlocalpurchasecosting::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_activatedSinceShow) {
         m_activatedSinceShow = true;
-        runHandler(kWindow, QStringLiteral("Form_Activate"), [this] { Form_Activate(); });
+        runHandler(m_context, kWindow, QStringLiteral("Form_Activate"), [this] { Form_Activate(); });
     }
 }
 
 // The contents an edit starts from are recorded once, when the loaded costing is first shown.
 void frmlocalpurchasecosting::Form_Activate()
 {
-    if (moduleState().GStrMasterNewEditFlag != QLatin1String("E") || !m_blnFirstActivation)
+    if (m_context.state.entryMode != EntryMode::Edit || !m_blnFirstActivation)
         return;
     setProperty("Tag", QStringLiteral("Loaded"));
-    required(moduleState().GObjAuditTrail).SaveInToTag(*this);
+    required(m_context.state.GObjAuditTrail).SaveInToTag(*this);
     m_blnFirstActivation = false;
 }
 
 void frmlocalpurchasecosting::cboShop_Click()
 {
-    const SessionContext &s = session();
+    const SessionContext &s = m_context.session;
     if (s.intDepartmentId != 0 && m_cboDepartmentName->listIndex() == -1) {
         messageBox(QStringLiteral("Select Department"), MsgBoxStyle::Information, s.MsgboxTitle, this);
         return;
@@ -327,7 +327,7 @@ void frmlocalpurchasecosting::NextFocus(int &keyAscii)
 
 void frmlocalpurchasecosting::keyPressMovingOn(const QString &procedureName, int &keyAscii)
 {
-    runHandler(kWindow, procedureName, [this, &keyAscii] { NextFocus(keyAscii); });
+    runHandler(m_context, kWindow, procedureName, [this, &keyAscii] { NextFocus(keyAscii); });
 }
 
 void frmlocalpurchasecosting::txtcostprice_GotFocus()
@@ -355,7 +355,7 @@ bool frmlocalpurchasecosting::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     }
     if (watched == m_txtcostprice && event->type() == QEvent::FocusIn) {
-        runHandler(kWindow, QStringLiteral("txtcostprice_GotFocus"), [this] { txtcostprice_GotFocus(); });
+        runHandler(m_context, kWindow, QStringLiteral("txtcostprice_GotFocus"), [this] { txtcostprice_GotFocus(); });
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() != QEvent::KeyPress)
@@ -366,7 +366,7 @@ bool frmlocalpurchasecosting::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     const int typed = keyAscii;
     if (watched == m_txtcostprice)
-        runHandler(kWindow, QStringLiteral("txtcostprice_KeyPress"), [this, &keyAscii] { txtcostprice_KeyPress(keyAscii); });
+        runHandler(m_context, kWindow, QStringLiteral("txtcostprice_KeyPress"), [this, &keyAscii] { txtcostprice_KeyPress(keyAscii); });
     else if (watched == m_txtremarks)
         keyPressMovingOn(QStringLiteral("txtremarks_KeyPress"), keyAscii);
     else if (watched == m_chkFix)
@@ -383,7 +383,7 @@ void frmlocalpurchasecosting::Unload()
     if (!m_loaded)
         return;
     bool cancel = false;
-    runHandler(kWindow, QStringLiteral("Form_QueryUnload"), [this, &cancel] { Form_QueryUnload(cancel); });
+    runHandler(m_context, kWindow, QStringLiteral("Form_QueryUnload"), [this, &cancel] { Form_QueryUnload(cancel); });
     if (!cancel)
         unload();
 }
@@ -391,10 +391,10 @@ void frmlocalpurchasecosting::Unload()
 void frmlocalpurchasecosting::Form_QueryUnload(bool &cancel)
 {
     emit closing();
-    if (!m_cmdok->isEnabled() || !required(moduleState().GObjAuditTrail).DataChanged(*this))
+    if (!m_cmdok->isEnabled() || !required(m_context.state.GObjAuditTrail).DataChanged(*this))
         return;
     const int answer = messageBox(QStringLiteral("Save Changes?"), MsgBoxStyle::YesNoCancel + MsgBoxStyle::Question,
-                                  session().MsgboxTitle, this);
+                                  m_context.session.MsgboxTitle, this);
     if (answer == MsgBoxAnswer::Cancel) {
         cancel = true;
     } else if (answer == MsgBoxAnswer::Yes) {

@@ -4,6 +4,7 @@
 
 #include "entry/costingregister.h"
 #include "entry/costingsave.h"
+#include "shell/session.h"
 
 #include <QDate>
 #include <QDialog>
@@ -20,14 +21,13 @@ namespace kadu2217 {
 class ComboBox;
 class FlexGrid;
 
-// The costing entry window: one bill's items, costed and saved. It works in the mode held in
-// GStrMasterNewEditFlag: "N" for a new costing, anything else for the costing in the
-// register's current row.
+// The costing entry window: one bill's items, costed and saved. It works in the context's
+// entry mode: a new costing, or changes to the costing it was opened for.
 class frmlocalpurchasecosting : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmlocalpurchasecosting(QWidget *parent = nullptr);
+    explicit frmlocalpurchasecosting(ModuleContext &context, QWidget *parent = nullptr);
     ~frmlocalpurchasecosting() override;
 
     // Where saved costings are shown; the module sets it once.
@@ -110,6 +110,7 @@ private:
     void showModal(const std::function<void()> &prepare);
     bool isNewMode() const;
 
+    ModuleContext &m_context;
     std::shared_ptr<clsDatabase> m_objDatabase;
     std::shared_ptr<clsGeneral> m_objGeneral;
     CostingToSave costingInWindow() const;

@@ -29,14 +29,14 @@ struct BulkUpdate {
 
 double frmlocalpurchasecosting::getComparedExchangeRate(qint16 &vendorCurrency, qint16 &inventoryCurrency)
 {
-    return exchangerate::comparedRate(moduleState().GStrExchangeRates, vendorCurrency, inventoryCurrency);
+    return exchangerate::comparedRate(m_context.state.GStrExchangeRates, vendorCurrency, inventoryCurrency);
 }
 
 void frmlocalpurchasecosting::cboPurchNo_Click()
 {
     if (m_cboPurchNo->listIndex() == -1)
         return;
-    const SessionContext &s = session();
+    const SessionContext &s = m_context.session;
     const bool newMode = isNewMode();
     FlexGrid &grid = *m_mfgSplitDetails;
     // The previous bill's lines go before anything can fail, so that they are never taken
@@ -48,7 +48,7 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
     const qint32 shopId = m_cboShop->itemData(m_cboShop->listIndex());
     const qint32 billId = m_cboPurchNo->itemData(m_cboPurchNo->listIndex());
     entryquery::BillCurrencies currencies = entryquery::billCurrencies(*m_objDatabase, s.intcompanyid, shopId, billId);
-    moduleState().GStrExchangeRates = currencies.exchangeRates;
+    m_context.state.GStrExchangeRates = currencies.exchangeRates;
     const double rate = getComparedExchangeRate(currencies.vendorCurrency, currencies.inventoryCurrency);
 
     const BulkUpdate bulk(grid);

@@ -36,28 +36,24 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
 
 void frmlocalpurchasecosting::cmdok_Click()
 {
-    const auto rollBack = [] {
-        if (session().adocon && session().adocon->inTransaction())
-            session().adocon->rollbackTrans();
-    };
     const auto pointerBack = [this] { setMousePointer(this, MousePointer::Default); };
-    runHandler(QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this, &pointerBack] {
+    runHandler(m_context, QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this, &pointerBack] {
         const CostingToSave costing = costingInWindow();
         const CostingCheck check = checkCosting(costing, m_cboShop->listIndex(), m_cboPurchNo->listIndex(),
                                                 m_cboDepartmentName->listIndex());
         if (!check.passed()) {
-            messageBox(check.message, MsgBoxStyle::OkOnly | MsgBoxStyle::Information, session().MsgboxTitle, this);
+            messageBox(check.message, MsgBoxStyle::OkOnly | MsgBoxStyle::Information, m_context.session.MsgboxTitle, this);
             if (auto *control = findChild<QWidget *>(check.focusControl))
                 control->setFocus();
             return;
         }
         setMousePointer(this, MousePointer::Hourglass);
-        const SaveOutcome outcome = saveCosting(session().adocon, *m_objDatabase, *moduleState().GObjAuditTrail, this, costing,
+        const SaveOutcome outcome = saveCosting(m_context, *m_objDatabase, *m_context.state.GObjAuditTrail, this, costing,
                                                 m_costingId);
         if (!outcome.saved) {
             messageBox(QStringLiteral("This Purchase No. already exists in the Costing No. '") + outcome.duplicateCostingNo
                            + QStringLiteral("'"),
-                       MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, session().MsgboxTitle, this);
+                       MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, m_context.session.MsgboxTitle, this);
             pointerBack();
             return;
         }
@@ -66,7 +62,7 @@ void frmlocalpurchasecosting::cmdok_Click()
         required(m_register).costingSaved(m_costingId, costing.newMode);
         pointerBack();
         Unload();
-    }, {rollBack, pointerBack});
+    }, {{}, pointerBack});
 }
 
 } // namespace kadu2217

@@ -11,7 +11,6 @@
 #include "shell/reporterror.h"
 #include "shell/required.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -38,7 +37,7 @@ void setBackColor(QLabel *label, VbColor color, const QPalette &resolveFrom)
 
 } // namespace
 
-frmPendingMaster::frmPendingMaster(QWidget *parent) : QDialog(parent)
+frmPendingMaster::frmPendingMaster(ModuleContext &context, QWidget *parent) : QDialog(parent), m_context(context)
 {
     setObjectName(kWindow);
     buildControls();
@@ -84,19 +83,19 @@ void frmPendingMaster::buildControls()
     // A failed opening leaves the window as it was, its pointer included.
     const FailureSteps restorePointer{{}, [this] { setMousePointer(this, MousePointer::Default); }};
     connect(m_lvwPending, &ListView::dblClick, this, [this, restorePointer] {
-        runHandler(kWindow, QStringLiteral("lvwPending_DblClick"), [this] { openSelectedBill(); }, restorePointer);
+        runHandler(m_context, kWindow, QStringLiteral("lvwPending_DblClick"), [this] { openSelectedBill(); }, restorePointer);
     });
     connect(m_lvwPending, &ListView::keyPress, this, [this, restorePointer](int &keyAscii) {
-        runHandler(kWindow, QStringLiteral("lvwPending_KeyPress"), [this, keyAscii] {
+        runHandler(m_context, kWindow, QStringLiteral("lvwPending_KeyPress"), [this, keyAscii] {
             if (keyAscii == VbKey::Return)
                 openSelectedBill();
         }, restorePointer);
     });
     connect(m_lvwPending, &ListView::columnClick, this, [this](int column) {
-        runHandler(kWindow, QStringLiteral("lvwPending_ColumnClick"), [this, column] { lvwPending_ColumnClick(column); });
+        runHandler(m_context, kWindow, QStringLiteral("lvwPending_ColumnClick"), [this, column] { lvwPending_ColumnClick(column); });
     });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] {
-        runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
+        runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
     });
 }
 
@@ -108,13 +107,13 @@ void frmPendingMaster::showModal()
 
 void frmPendingMaster::Form_Load()
 {
-    runHandler(kWindow, QStringLiteral("Form_Load"), [this] {
-        const SessionContext &s = session();
+    runHandler(m_context, kWindow, QStringLiteral("Form_Load"), [this] {
+        const SessionContext &s = m_context.session;
         m_objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
         m_objGeneral = createServiceAs<clsGeneral>(servicenames::General);
         m_objDatabase->adocon = s.adocon;
 
-        required(moduleState().GObjFormTheme).ApplyFormTheme(*this);
+        required(m_context.state.GObjFormTheme).ApplyFormTheme(*this);
         setBackColor(m_label3, kConfirmedSwatch, palette());
         setBackColor(m_label5, VbSystemColor::MenuText, palette());
         setWindowTitle(QStringLiteral("Pending Local Purchase Bills"));
@@ -139,7 +138,7 @@ void frmPendingMaster::Form_Load()
 
 void frmPendingMaster::colourlistview(QString &givecolur, qint16 &row)
 {
-    runHandler(kWindow, QStringLiteral("colourlistview"), [&] {
+    runHandler(m_context, kWindow, QStringLiteral("colourlistview"), [&] {
         if (givecolur != QLatin1String("Yes"))
             return;
         for (int j = 1; j < m_lvwPending->columnHeaderCount(); ++j)
@@ -160,7 +159,7 @@ void frmPendingMaster::txtsearchtext_KeyPress(int keyAscii)
     const QString text = m_txtsearchtext->text().trimmed();
     const int found = m_lvwPending->findItem(text, true, true);
     if (found == 0) {
-        messageBox(QStringLiteral("No match found"), MsgBoxStyle::OkOnly | MsgBoxStyle::Information, session().MsgboxTitle, this);
+        messageBox(QStringLiteral("No match found"), MsgBoxStyle::OkOnly | MsgBoxStyle::Information, m_context.session.MsgboxTitle, this);
         return;
     }
     m_lvwPending->ensureVisible(found);
@@ -174,12 +173,12 @@ void frmPendingMaster::openSelectedBill()
     if (list.listItemCount() < 1)
         return;
     setMousePointer(this, MousePointer::Hourglass);
-    ModuleState &m = moduleState();
+    ModuleState &m = m_context.state;
     required(m.GObjAuditTrail).LoggedTime = QDateTime::currentDateTime();
-    m.GStrMasterNewEditFlag = QStringLiteral("N");
+    m.entryMode = EntryMode::New;
 
     const int selected = list.selectedItem();
-    entryWindow().openNew(value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))),
+    required(m_entry).openNew(value::toInt32(value::leadingNumber(list.subItemText(selected, kShopIdSubItem))),
                           value::toInt32(value::leadingNumber(list.itemText(selected))));
 
     unload();
@@ -201,7 +200,7 @@ void frmPendingMaster::unload()
 // Esc and the close box press Close.
 void frmPendingMaster::reject()
 {
-    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
+    runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { unload(); });
 }
 
 bool frmPendingMaster::eventFilter(QObject *watched, QEvent *event)
@@ -209,7 +208,7 @@ bool frmPendingMaster::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_txtsearchtext && event->type() == QEvent::KeyPress) {
         const int keyAscii = vbKeyAscii(static_cast<QKeyEvent *>(event));
         if (keyAscii != 0)
-            runHandler(kWindow, QStringLiteral("txtsearchtext_KeyPress"), [this, keyAscii] { txtsearchtext_KeyPress(keyAscii); });
+            runHandler(m_context, kWindow, QStringLiteral("txtsearchtext_KeyPress"), [this, keyAscii] { txtsearchtext_KeyPress(keyAscii); });
         // Enter searches; it must not reach the dialog's default-button handling.
         if (keyAscii == VbKey::Return)
             return true;

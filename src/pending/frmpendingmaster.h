@@ -2,6 +2,8 @@
 
 #include <kadu2217/services.h>
 
+#include "shell/session.h"
+
 #include <QDialog>
 
 class QGroupBox;
@@ -11,6 +13,8 @@ class QPushButton;
 
 namespace kadu2217 {
 
+class frmlocalpurchasecosting;
+
 class ListView;
 
 // The confirmed bills that wait for costing; a new costing starts here.
@@ -18,11 +22,13 @@ class frmPendingMaster : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmPendingMaster(QWidget *parent = nullptr);
+    explicit frmPendingMaster(ModuleContext &context, QWidget *parent = nullptr);
     ~frmPendingMaster() override;
 
     // Loads the list afresh and shows the window modally; returns when it has been unloaded.
     void showModal();
+    // Where a chosen bill is costed; the module sets it once.
+    void setEntryWindow(frmlocalpurchasecosting *entry) { m_entry = entry; }
 
     void Form_Load();
 
@@ -39,6 +45,9 @@ protected:
 
 private:
     void buildControls();
+
+    ModuleContext &m_context;
+    frmlocalpurchasecosting *m_entry = nullptr;
 
     void lvwPending_ColumnClick(int column);
     void txtsearchtext_KeyPress(int keyAscii);

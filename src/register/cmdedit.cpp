@@ -6,7 +6,6 @@
 #include "shell/reporterror.h"
 #include "shell/required.h"
 #include "shell/session.h"
-#include "shell/windows.h"
 
 #include <QPushButton>
 
@@ -19,15 +18,15 @@ void FrmMaster::CmdEdit_Click()
         setMousePointer(this, MousePointer::Default);
         setMousePointer(m_flexMaster, MousePointer::Default);
     };
-    runHandler(QStringLiteral("FrmMaster"), QStringLiteral("CmdEdit_Click "), [this, &pointersBack] {
+    runHandler(m_context, QStringLiteral("FrmMaster"), QStringLiteral("CmdEdit_Click "), [this, &pointersBack] {
         setMousePointer(this, MousePointer::Hourglass);
         setMousePointer(m_flexMaster, MousePointer::Hourglass);
-        ModuleState &m = moduleState();
+        ModuleState &m = m_context.state;
         required(m.GObjAuditTrail).LoggedTime = QDateTime::currentDateTime();
-        m.GStrMasterNewEditFlag = QStringLiteral("E");
+        m.entryMode = EntryMode::Edit;
 
         const int row = m_flexMaster->row();
-        entryWindow().openExisting(m_flexMaster->textMatrix(row, 0),
+        required(m_entry).openExisting(m_flexMaster->textMatrix(row, 0),
                                    m_flexMaster->textMatrix(row, m_flexMaster->cols() - 1) == QLatin1String("Yes"));
         pointersBack();
         // The register is not re-activated by itself when its modal child closes.

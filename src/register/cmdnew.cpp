@@ -1,13 +1,13 @@
 #include "register/frmmaster.h"
 
 #include "pending/frmpendingmaster.h"
-#include "shell/windows.h"
+#include "shell/required.h"
 
 namespace kadu2217 {
 
 void FrmMaster::cmdnew_Click()
 {
-    pendingWindow().showModal();
+    required(m_pending).showModal();
     // The register is not re-activated when a modal child closes; re-gate it by hand.
     Form_Activate();
 }

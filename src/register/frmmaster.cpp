@@ -43,7 +43,7 @@ QPushButton *commandButton(QWidget *parent, const QString &name, const QString &
 
 } // namespace
 
-FrmMaster::FrmMaster(QWidget *parent) : QDialog(parent)
+FrmMaster::FrmMaster(ModuleContext &context, QWidget *parent) : QDialog(parent), m_context(context)
 {
     setObjectName(kWindow);
     buildControls();
@@ -78,17 +78,17 @@ void FrmMaster::buildControls()
     setTabOrder(m_cmdEdit, m_cmdDelete);
     setTabOrder(m_cmdDelete, m_cmdClose);
 
-    connect(m_cmdnew, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdNew_Click"), [this] { cmdnew_Click(); }); });
+    connect(m_cmdnew, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdNew_Click"), [this] { cmdnew_Click(); }); });
     // Edit reports its own failures: it is also reached from the grid's Enter and double-click.
     connect(m_cmdEdit, &QPushButton::clicked, this, [this] { CmdEdit_Click(); });
     connect(m_flexMaster, &FlexGrid::dblClick, this, [this] {
-        runHandler(kWindow, QStringLiteral("flexMaster_DblClick"), [this] {
+        runHandler(m_context, kWindow, QStringLiteral("flexMaster_DblClick"), [this] {
             if (m_cmdEdit->isEnabled())
                 CmdEdit_Click();
         });
     });
     connect(m_flexMaster, &FlexGrid::keyPress, this, [this](int &keyAscii) {
-        runHandler(kWindow, QStringLiteral("flexMaster_KeyPress"), [this, &keyAscii] {
+        runHandler(m_context, kWindow, QStringLiteral("flexMaster_KeyPress"), [this, &keyAscii] {
             constexpr int enter = 13;
             constexpr int ctrlEnter = 10;
             if (keyAscii == enter && m_cmdEdit->isEnabled())
@@ -97,21 +97,21 @@ void FrmMaster::buildControls()
                 cmdnew_Click();
         });
     });
-    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); }); });
+    connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); }); });
     connect(m_flexMaster, &FlexGrid::rowColChange, this, [this] {
-        runHandler(kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
+        runHandler(m_context, kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
     });
-    connect(m_flexMaster, &FlexGrid::enterCell, this, [this] { runHandler(kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); }); });
-    connect(m_flexMaster, &FlexGrid::clicked, this, [this] { runHandler(kWindow, QStringLiteral("FlexMaster_Click"), [this] { gateOnClick(); }); });
+    connect(m_flexMaster, &FlexGrid::enterCell, this, [this] { runHandler(m_context, kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); }); });
+    connect(m_flexMaster, &FlexGrid::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("FlexMaster_Click"), [this] { gateOnClick(); }); });
     connect(m_flexMaster, &FlexGrid::selChange, this, [this] {
-        runHandler(kWindow, QStringLiteral("flexMaster_SelChange"), [this] { FlexMaster_SelChange(); });
+        runHandler(m_context, kWindow, QStringLiteral("flexMaster_SelChange"), [this] { FlexMaster_SelChange(); });
     });
     connect(m_flexMaster, &FlexGrid::mouseMove, this, [this] {
-        runHandler(kWindow, QStringLiteral("FlexMaster_MouseMove"), [this] { FlexMaster_MouseMove(); });
+        runHandler(m_context, kWindow, QStringLiteral("FlexMaster_MouseMove"), [this] { FlexMaster_MouseMove(); });
     });
     auto *toGrid = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     connect(toGrid, &QShortcut::activated, this, [this] {
-        runHandler(kWindow, QStringLiteral("Form_KeyPress"), [this] { m_flexMaster->setFocus(); });
+        runHandler(m_context, kWindow, QStringLiteral("Form_KeyPress"), [this] { m_flexMaster->setFocus(); });
     });
 }
 
@@ -152,9 +152,9 @@ void FrmMaster::Form_Load()
     m_flexMaster->setCols(1);
 
     setMousePointer(this, MousePointer::Hourglass);
-    const bool loaded = runHandler(kWindow, QStringLiteral("Form_Load "), [this] {
-        SessionContext &s = session();
-        ModuleState &m = moduleState();
+    const bool loaded = runHandler(m_context, kWindow, QStringLiteral("Form_Load "), [this] {
+        SessionContext &s = m_context.session;
+        ModuleState &m = m_context.state;
         objGeneral = createServiceAs<clsGeneral>(servicenames::General);
         objDatabase = createServiceAs<clsDatabase>(servicenames::Database);
         m.GIntInterfaceID = 2011;
@@ -187,8 +187,8 @@ void FrmMaster::Form_Load()
 
 QDate FrmMaster::fnPopulateDate()
 {
-    const qint32 days = registerDays(*objDatabase, session().intcompanyid);
-    return session().ProcessDate.addDays(-days).date();
+    const qint32 days = registerDays(*objDatabase, m_context.session.intcompanyid);
+    return m_context.session.ProcessDate.addDays(-days).date();
 }
 
 void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain, const QString &)
@@ -209,7 +209,7 @@ void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain,
 
     // The grid is filled front to back only, so the rows need not be kept by the recordset.
     Recordset rs;
-    rs.open(strSql, session().adocon, CursorType::ForwardOnly, LockType::ReadOnly);
+    rs.open(strSql, m_context.session.adocon, CursorType::ForwardOnly, LockType::ReadOnly);
     const int fields = rs.fieldCount();
     if (rs.eof())
         grid.setCols(fields);
@@ -238,13 +238,13 @@ void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain,
 
 void FrmMaster::SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen)
 {
-    const ModuleState &m = moduleState();
+    const ModuleState &m = m_context.state;
     FlexGrid &grid = *m_flexMaster;
     m_cboColNames->clear();
     m_cboSearch->clear();
 
     Recordset rs;
-    rs.open(captionQuery(strTableMain, m.GBlnAlias, m.GStrAlias1, m.GStrAlias2), session().adocon, CursorType::Keyset,
+    rs.open(captionQuery(strTableMain, m.GBlnAlias, m.GStrAlias1, m.GStrAlias2), m_context.session.adocon, CursorType::Keyset,
             LockType::Optimistic);
     int captionRows = 0;
     if (!rs.eof()) {
@@ -281,7 +281,7 @@ void FrmMaster::SetGridHeadings(const QString &strTableMain, QVector<int> &maxLe
     rs.close();
 
     auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
-    layout->fnGridSettings(session().intUserID, session().intcompanyid, grid, session().adocon, true);
+    layout->fnGridSettings(m_context.session.intUserID, m_context.session.intcompanyid, grid, m_context.session.adocon, true);
 
     MarkCancelledRows();
 
@@ -309,8 +309,8 @@ void FrmMaster::MarkCancelledRows()
 
 void FrmMaster::UserRights()
 {
-    const SessionContext &s = session();
-    const std::optional<QString> rights = readUserRights(s.adocon, s.intUserID, moduleState().GIntInterfaceID);
+    const SessionContext &s = m_context.session;
+    const std::optional<QString> rights = readUserRights(s.adocon, s.intUserID, m_context.state.GIntInterfaceID);
     if (rights) {
         m_strUserRights = *rights;
         gateAllFromRights();
@@ -320,7 +320,7 @@ void FrmMaster::UserRights()
 bool FrmMaster::fnUserRights(QString &strRights)
 {
     bool granted = false;
-    runHandler(kWindow, QStringLiteral("fnUserRights "), [&] {
+    runHandler(m_context, kWindow, QStringLiteral("fnUserRights "), [&] {
         strRights = strRights.toUpper().trimmed();
         m_strUserRights = m_strUserRights.toUpper().trimmed();
         if (m_strUserRights == QLatin1String("ADMIN"))
@@ -430,11 +430,11 @@ void FrmMaster::Form_Activate()
 {
     if (!m_loaded)
         return;
-    runHandler(kWindow, QStringLiteral("Form_Activate"), [this] {
+    runHandler(m_context, kWindow, QStringLiteral("Form_Activate"), [this] {
         gateOnActivation();
         FlexFlag = QStringLiteral("Done");
-        runHandler(kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
-        runHandler(kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); });
+        runHandler(m_context, kWindow, QStringLiteral("FlexMaster_RowColChange"), [this] { FlexMaster_RowColChange(); });
+        runHandler(m_context, kWindow, QStringLiteral("FlexMaster_EnterCell"), [this] { gateOnEnterCell(); });
     });
 }
 
@@ -472,23 +472,23 @@ void FrmMaster::cmdClose_Click()
 
 void FrmMaster::reject()
 {
-    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
+    runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
 }
 
 void FrmMaster::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
+    runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
 }
 
 // Unloading keeps the user's column widths and order for the next time, then discards the
 // window's contents; the module-wide state stays.
 void FrmMaster::unload()
 {
-    if (m_loaded && session().adocon && session().adocon->isOpen() && m_flexMaster->cols() > 1) {
-        runHandler(kWindow, QStringLiteral("cmdClose_Click"), [this] {
+    if (m_loaded && m_context.session.adocon && m_context.session.adocon->isOpen() && m_flexMaster->cols() > 1) {
+        runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] {
             auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
-            layout->SaveGridSettings(session().intUserID, session().intcompanyid, *m_flexMaster, session().adocon);
+            layout->SaveGridSettings(m_context.session.intUserID, m_context.session.intcompanyid, *m_flexMaster, m_context.session.adocon);
         });
     }
     m_loaded = false;

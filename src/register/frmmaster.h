@@ -3,6 +3,7 @@
 #include <kadu2217/services.h>
 
 #include "entry/costingregister.h"
+#include "shell/session.h"
 
 #include <QDate>
 #include <QDialog>
@@ -18,6 +19,8 @@ class QRadioButton;
 namespace kadu2217 {
 
 class ComboBox;
+class frmlocalpurchasecosting;
+class frmPendingMaster;
 class FlexGrid;
 
 // The costing register: the costings of the working department from the start of the
@@ -26,8 +29,15 @@ class FrmMaster : public QDialog, public CostingRegister {
     Q_OBJECT
 
 public:
-    explicit FrmMaster(QWidget *parent = nullptr);
+    explicit FrmMaster(ModuleContext &context, QWidget *parent = nullptr);
     ~FrmMaster() override;
+
+    // The windows New and Edit open; the module sets them once.
+    void setWindows(frmPendingMaster *pending, frmlocalpurchasecosting *entry)
+    {
+        m_pending = pending;
+        m_entry = entry;
+    }
 
     // Loads the window afresh and shows it modally; returns when the register closes.
     void showModal();
@@ -69,6 +79,10 @@ protected:
 
 private:
     void buildControls();
+
+    ModuleContext &m_context;
+    frmPendingMaster *m_pending = nullptr;
+    frmlocalpurchasecosting *m_entry = nullptr;
 
     void buildMasterSql();
     void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);

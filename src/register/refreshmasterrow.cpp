@@ -18,10 +18,10 @@ void FrmMaster::RefreshMasterRow(const QString &strCondition, qint32 lngCostingI
     FlexGrid &grid = *m_flexMaster;
     const int columns = grid.cols();
     Recordset rs;
-    rs.open(registerRowsQuery(moduleState().GStrMasterSql, strCondition), session().adocon, CursorType::Keyset, LockType::ReadOnly);
+    rs.open(registerRowsQuery(m_context.state.GStrMasterSql, strCondition), m_context.session.adocon, CursorType::Keyset, LockType::ReadOnly);
     if (rs.eof())
         return;
-    const bool replace = moduleState().GStrMasterNewEditFlag == QLatin1String("E");
+    const bool replace = m_context.state.entryMode == EntryMode::Edit;
     if (!replace && grid.rows() == 2 && grid.textMatrix(1, 0).isEmpty()) {
         for (int c = 0; c < columns; ++c)
             grid.setTextMatrix(1, c, value::displayText(rs.value(c)));

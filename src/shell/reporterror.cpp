@@ -14,7 +14,7 @@ qint32 foldErrorNumber(qint32 number)
     return QString::number(number).right(5).toInt();
 }
 
-void ReportError(const QString &strFormName, qint16 intErrUserId, const QString &strProcName, qint32 &lngErrNumber,
+void ReportError(const ConnectionPtr &connection, const QString &strFormName, qint16 intErrUserId, const QString &strProcName, qint32 &lngErrNumber,
                  const QString &strErrSource, const QString &strErrDescription, const QString &strMode) noexcept
 {
     try {
@@ -23,7 +23,7 @@ void ReportError(const QString &strFormName, qint16 intErrUserId, const QString 
         QVariant userName;
         try {
             auto database = createServiceAs<clsDatabase>(servicenames::Database);
-            database->adocon = session().adocon;
+            database->adocon = connection;
             database->strTableName = QStringLiteral("ausers where userid=") + QString::number(intErrUserId);
             userName = database->fnreturnfield(QStringLiteral("username"));
         } catch (const Error &) {
@@ -36,7 +36,7 @@ void ReportError(const QString &strFormName, qint16 intErrUserId, const QString 
     }
 }
 
-bool runHandler(const QString &windowName, const QString &procedureName, const std::function<void()> &body,
+bool runHandler(const ModuleContext &context, const QString &windowName, const QString &procedureName, const std::function<void()> &body,
                 const FailureSteps &steps)
 {
     qint32 number = 0;
@@ -73,8 +73,8 @@ bool runHandler(const QString &windowName, const QString &procedureName, const s
             // The original failure is the one reported.
         }
     }
-    ReportError(windowName, session().intUserID, procedureName, number, source, description,
-                moduleState().GStrMasterNewEditFlag);
+    ReportError(context.session.adocon, windowName, context.session.intUserID, procedureName, number, source, description,
+                modeLetter(context.state.entryMode));
     if (steps.afterReport) {
         try {
             steps.afterReport();

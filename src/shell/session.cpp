@@ -1,39 +1,18 @@
 #include "shell/session.h"
 
-#include "shell/windows.h"
-
 namespace kadu2217 {
-namespace {
 
-SessionContext &sessionInstance()
+QString modeLetter(EntryMode mode)
 {
-    static SessionContext instance;
-    return instance;
-}
-
-ModuleState &stateInstance()
-{
-    static ModuleState instance;
-    return instance;
-}
-
-} // namespace
-
-SessionContext &session()
-{
-    return sessionInstance();
-}
-
-ModuleState &moduleState()
-{
-    return stateInstance();
-}
-
-void resetModule()
-{
-    destroyWindows();
-    sessionInstance() = SessionContext();
-    stateInstance() = ModuleState();
+    switch (mode) {
+    case EntryMode::New:
+        return QStringLiteral("N");
+    case EntryMode::Edit:
+        return QStringLiteral("E");
+    case EntryMode::None:
+        break;
+    }
+    return QString();
 }
 
 } // namespace kadu2217

@@ -19,9 +19,16 @@ struct SessionContext {
     qint16 intcompanyid = 0;
 };
 
+// The operation the entry window, the save and the register refresh are working on. It is
+// set by whoever opens the operation and never cleared.
+enum class EntryMode { None, New, Edit };
+
+// The mode as statements and error reports spell it: "N", "E", or empty before any operation.
+QString modeLetter(EntryMode mode);
+
 // Values several windows share; they keep their values between Shows.
 struct ModuleState {
-    QString GStrMasterNewEditFlag;
+    EntryMode entryMode = EntryMode::None;
     QString GStrUserName;
     qint16 GIntInterfaceID = 0;
     QString GStrMasterSql;
@@ -34,11 +41,11 @@ struct ModuleState {
     std::shared_ptr<clsAuditTrail> GObjAuditTrail;
 };
 
-SessionContext &session();
-ModuleState &moduleState();
-
-// Forgets the session, the shared state and the window instances (for tests and hosts that
-// start over).
-void resetModule();
+// What the module hands to every window: the session and the shared values. The module owns
+// one for its whole life; tests make their own.
+struct ModuleContext {
+    SessionContext session;
+    ModuleState state;
+};
 
 } // namespace kadu2217

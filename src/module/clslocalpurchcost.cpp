@@ -1,9 +1,8 @@
 #include <kadu2217/clslocalpurchcost.h>
 
+#include "module/module.h"
 #include "register/frmmaster.h"
 #include "services/defaults.h"
-#include "shell/session.h"
-#include "shell/windows.h"
 
 namespace kadu2217 {
 
@@ -24,7 +23,8 @@ void clsLocalPurchCost::setAdocon(ConnectionPtr connection)
 
 void clsLocalPurchCost::Show()
 {
-    SessionContext &s = session();
+    Module &module = processModule();
+    SessionContext &s = module.context().session;
     s.intcompanyid = m_companyId;
     s.intUserID = m_userId;
     s.intDepartmentId = m_departmentId;
@@ -32,7 +32,7 @@ void clsLocalPurchCost::Show()
     s.adocon = adocon();
     s.ProcessDate = m_processDate;
     DefaultFaultLog::configure(s.adocon, s.MsgboxTitle);
-    frmMaster().showModal();
+    module.master().showModal();
 }
 
 } // namespace kadu2217
