@@ -493,6 +493,24 @@ private slots:
         QCOMPARE(grid.horizontalHeader()->visualIndex(3), 1);
     }
 
+    void gridBulkUpdateGuardEndsOnThrow()
+    {
+        FlexGrid grid;
+        fill(grid, 3, 2);
+        QSignalSpy dataChanged(grid.model(), &QAbstractItemModel::dataChanged);
+        try {
+            const FlexGrid::BulkUpdate outer(grid);
+            const FlexGrid::BulkUpdate inner(grid);
+            grid.setTextMatrix(1, 1, QStringLiteral("changed"));
+            throw std::runtime_error("fill failed");
+        } catch (const std::runtime_error &) {
+        }
+        // Both guards ended the update: the cell was shown once, and later changes show at once.
+        QCOMPARE(dataChanged.size(), 1);
+        grid.setTextMatrix(2, 1, QStringLiteral("later"));
+        QCOMPARE(dataChanged.size(), 2);
+    }
+
     void comboSelect_data()
     {
         QTest::addColumn<QString>("call");

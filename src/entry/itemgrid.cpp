@@ -19,13 +19,6 @@ QString formattedOrEmpty(const QVariant &v, QString (*format)(double, const QLoc
     return value::isNull(v) ? QString() : format(value::toDouble(v), QLocale());
 }
 
-// Changed cells are shown once, when the fill ends however it ends.
-struct BulkUpdate {
-    explicit BulkUpdate(FlexGrid &grid) : grid(grid) { grid.beginBulkUpdate(); }
-    ~BulkUpdate() { grid.endBulkUpdate(); }
-    FlexGrid &grid;
-};
-
 } // namespace
 
 double frmlocalpurchasecosting::getComparedExchangeRate(qint16 &vendorCurrency, qint16 &inventoryCurrency)
@@ -85,7 +78,7 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
                 s.adocon, CursorType::Keyset, LockType::ReadOnly);
     }
 
-    const BulkUpdate bulk(grid);
+    const FlexGrid::BulkUpdate bulk(grid);
     // The first data row is there before any line is read: a bill without lines shows it empty.
     grid.setRows(2);
     int serial = 1;

@@ -192,11 +192,7 @@ QDate FrmMaster::fnPopulateDate()
 void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain, const QString &)
 {
     FlexGrid &grid = *m_flexMaster;
-    grid.beginBulkUpdate();
-    struct EndBulk {
-        FlexGrid &grid;
-        ~EndBulk() { grid.endBulkUpdate(); }
-    } endBulk{grid};
+    const FlexGrid::BulkUpdate bulk(grid);
 
     grid.clear();
     grid.setFixedRows(1);
