@@ -1,3 +1,4 @@
+#include "controls/busycursor.h"
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/focusnext.h"
@@ -509,6 +510,31 @@ private slots:
         QCOMPARE(dataChanged.size(), 1);
         grid.setTextMatrix(2, 1, QStringLiteral("later"));
         QCOMPARE(dataChanged.size(), 2);
+    }
+
+    void busyCursorRestoresThePointer()
+    {
+        QWidget window;
+        {
+            const BusyCursor busy(&window);
+            QCOMPARE(mousePointer(&window), int(MousePointer::Hourglass));
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(mousePointer(&window), int(MousePointer::Default));
+        try {
+            const BusyCursor busy;
+            QCOMPARE(screenMousePointer(), int(MousePointer::Hourglass));
+            throw std::runtime_error("work failed");
+        } catch (const std::runtime_error &) {
+        }
+        QCOMPARE(screenMousePointer(), int(MousePointer::Default));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        // A widget deleted while busy is left alone.
+        auto *gone = new QWidget;
+        {
+            const BusyCursor busy(gone);
+            delete gone;
+        }
     }
 
     void comboSelect_data()
