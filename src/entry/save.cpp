@@ -37,10 +37,6 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
 
 void frmlocalpurchasecosting::cmdok_Click()
 {
-    const auto rollBack = [] {
-        if (session().adocon && session().adocon->inTransaction())
-            session().adocon->rollbackTrans();
-    };
     const auto pointerBack = [this] { setMousePointer(this, MousePointer::Default); };
     runHandler(QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this, &pointerBack] {
         const CostingToSave costing = costingInWindow();
@@ -67,7 +63,7 @@ void frmlocalpurchasecosting::cmdok_Click()
         RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(m_costingId), costing.newMode ? m_costingId : 0);
         pointerBack();
         Unload();
-    }, {rollBack, pointerBack});
+    }, {{}, pointerBack});
 }
 
 } // namespace kadu2217
