@@ -62,7 +62,6 @@ protected:
 private:
     void buildControls();
 
-    void buildMasterSql();
     void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);
     void MarkCancelledRows();
     void unload();
