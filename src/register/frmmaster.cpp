@@ -145,7 +145,7 @@ void FrmMaster::Form_Load()
     m_flexMaster->setCols(1);
 
     setMousePointer(this, MousePointer::Hourglass);
-    const bool loaded = runHandler(kWindow, QStringLiteral("Form_Load "), [this] {
+    runHandler(kWindow, QStringLiteral("Form_Load "), [this] {
         SessionContext &s = session();
         ModuleState &m = moduleState();
         objGeneral = createServiceAs<clsGeneral>(servicenames::General);
@@ -172,12 +172,11 @@ void FrmMaster::Form_Load()
         m_dtFromDate = fnPopulateDate();
         m.GStrMasterTable = QStringLiteral("loalocalpurchasecostingheader");
         m.GStrMasterSql = registerQuery(s.intDepartmentId, m.GStrMasterTable, m_dtFromDate);
-        GridPopulate(m.GStrMasterSql, m.GStrMasterTable, QString());
+        GridPopulate(m.GStrMasterSql, m.GStrMasterTable);
         UserRights();
         m_flexMaster->setCellForeColor(VbSystemColor::WindowText);
         FlexMaster_SelChange();
     });
-    Q_UNUSED(loaded)
     setMousePointer(this, MousePointer::Default);
 }
 
@@ -189,7 +188,7 @@ QDate FrmMaster::fnPopulateDate()
     return session().ProcessDate.addDays(-days).date();
 }
 
-void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain, const QString &)
+void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain)
 {
     FlexGrid &grid = *m_flexMaster;
     const FlexGrid::BulkUpdate bulk(grid);

@@ -36,7 +36,7 @@ public:
     // The register's activation: also run by whoever closes a modal child of the register.
     void Form_Activate();
 
-    void GridPopulate(const QString &strSql, const QString &strTableMain, const QString &strTableRelation = QString());
+    void GridPopulate(const QString &strSql, const QString &strTableMain);
     QDate fnPopulateDate();
     void UserRights();
     // Upper-cases and trims the caller's letter.
