@@ -1,4 +1,5 @@
 #include "controls/flexgrid.h"
+
 #include "controls/flexgridmodel.h"
 #include "util/numbertext.h"
 
