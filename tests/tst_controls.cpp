@@ -1,3 +1,4 @@
+#include "controls/busycursor.h"
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/focusnext.h"
@@ -491,6 +492,49 @@ private slots:
         QCOMPARE(grid.model()->index(records - 1, 1).data().toString(), QStringLiteral("100000"));
         QVERIFY(grid.isColumnHidden(0));
         QCOMPARE(grid.horizontalHeader()->visualIndex(3), 1);
+    }
+
+    void gridBulkUpdateGuardEndsOnThrow()
+    {
+        FlexGrid grid;
+        fill(grid, 3, 2);
+        QSignalSpy dataChanged(grid.model(), &QAbstractItemModel::dataChanged);
+        try {
+            const FlexGrid::BulkUpdate outer(grid);
+            const FlexGrid::BulkUpdate inner(grid);
+            grid.setTextMatrix(1, 1, QStringLiteral("changed"));
+            throw std::runtime_error("fill failed");
+        } catch (const std::runtime_error &) {
+        }
+        // Both guards ended the update: the cell was shown once, and later changes show at once.
+        QCOMPARE(dataChanged.size(), 1);
+        grid.setTextMatrix(2, 1, QStringLiteral("later"));
+        QCOMPARE(dataChanged.size(), 2);
+    }
+
+    void busyCursorRestoresThePointer()
+    {
+        QWidget window;
+        {
+            const BusyCursor busy(&window);
+            QCOMPARE(mousePointer(&window), int(MousePointer::Hourglass));
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(mousePointer(&window), int(MousePointer::Default));
+        try {
+            const BusyCursor busy;
+            QCOMPARE(screenMousePointer(), int(MousePointer::Hourglass));
+            throw std::runtime_error("work failed");
+        } catch (const std::runtime_error &) {
+        }
+        QCOMPARE(screenMousePointer(), int(MousePointer::Default));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        // A widget deleted while busy is left alone.
+        auto *gone = new QWidget;
+        {
+            const BusyCursor busy(gone);
+            delete gone;
+        }
     }
 
     void comboSelect_data()

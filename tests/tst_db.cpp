@@ -3,12 +3,16 @@
 #include "db/recordset.h"
 #include "db/values.h"
 #include "testsupport.h"
+#include "util/numbertext.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <limits>
+#include <optional>
 
 using namespace kadu2217;
 using kadu2217::testsupport::errorNumberOf;
@@ -121,6 +125,50 @@ private slots:
         rs.open(QStringLiteral("select * from t"), c, CursorType::Keyset, LockType::Optimistic);
         rs.addNew();
         QCOMPARE(errorNumberOf([&] { rs.setValue(field, assigned); }), number);
+    }
+
+    // The conversions and the grids read numbers by different rules on purpose.
+    void numberRules_data()
+    {
+        const QVariant none;
+        const double infinity = std::numeric_limits<double>::infinity();
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("conversion");
+        QTest::addColumn<QVariant>("cell");
+        QTest::addColumn<double>("conversionLeading");
+        QTest::addColumn<double>("cellLeading");
+        QTest::newRow("plain") << "en_US" << " -12.5e1x" << none << none << -125.0 << -125.0;
+        QTest::newRow("both read a number") << "en_US" << " 7 " << QVariant(7.0) << QVariant(7.0) << 7.0 << 7.0;
+        QTest::newRow("no number") << "en_US" << "abc" << none << none << 0.0 << 0.0;
+        QTest::newRow("infinity is a number to the conversions only") << "en_US" << "inf" << QVariant(infinity) << none
+                                                                      << 0.0 << 0.0;
+        QTest::newRow("past a double's range") << "en_US" << "1e400 units" << none << none << infinity << 0.0;
+        QTest::newRow("any white space leads in a cell") << "en_US" << "\n5" << QVariant(5.0) << QVariant(5.0) << 0.0 << 5.0;
+        QTest::newRow("groups in the user's locale read in a cell only") << "de_DE" << "1.234,5" << none
+                                                                         << QVariant(1234.5) << 1.234 << 1.234;
+        QTest::newRow("the user's decimal comma") << "de_DE" << "2,5" << QVariant(2.5) << QVariant(2.5) << 2.0 << 2.0;
+    }
+    void numberRules()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(QVariant, conversion);
+        QFETCH(QVariant, cell);
+        QFETCH(double, conversionLeading);
+        QFETCH(double, cellLeading);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        const auto asVariant = [](std::optional<double> number) { return number ? QVariant(*number) : QVariant(); };
+        const QVariant readConversion = asVariant(value::parseNumber(text));
+        const QVariant readCell = asVariant(numbertext::number(text, numbertext::Cell));
+        const double readConversionLeading = value::leadingNumber(text);
+        const double readCellLeading = numbertext::leadingNumber(text, numbertext::Cell);
+        QLocale::setDefault(before);
+        QCOMPARE(readConversion, conversion);
+        QCOMPARE(readCell, cell);
+        QCOMPARE(readConversionLeading, conversionLeading);
+        QCOMPARE(readCellLeading, cellLeading);
     }
 
     void readOnlyAndJoinedRecordsetsDoNotWrite()

@@ -232,6 +232,35 @@ private slots:
         QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers + 1);
     }
 
+    // Whichever statement of OK fails, the save's transaction guard alone leaves nothing open or written.
+    void everyFailingStatementOfOkLeavesNoTransaction()
+    {
+        const Waiting bill = openNewCosting(m_c);
+        frmlocalpurchasecosting &entry = entryWindow();
+        const int headers = queryValue(m_c, kHeaders).toInt();
+        QTest::keyClicks(entry.txtremarks(), QStringLiteral("checked"));
+        int failAt = 0;
+        while (entry.cmdok()->isEnabled()) {
+            ++failAt;
+            int seen = 0;
+            m_c->setStatementObserver([&seen, failAt](const QString &, const QVariantList &) {
+                if (++seen == failAt)
+                    throw Error(errnum::Timeout, QStringLiteral("injected"), QStringLiteral("SQLite"));
+            });
+            entry.cmdok()->click();
+            m_c->setStatementObserver({});
+            QVERIFY(!m_c->inTransaction());
+            if (entry.cmdok()->isEnabled()) {
+                QCOMPARE(m_errors->size(), failAt);
+                QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers);
+                QVERIFY(!billCosted(m_c, bill));
+            }
+        }
+        QVERIFY(failAt > 10);
+        QCOMPARE(queryValue(m_c, kHeaders).toInt(), headers + 1);
+        QVERIFY(billCosted(m_c, bill));
+    }
+
     void answeringYesToSaveChangesSaves()
     {
         const Waiting bill = openNewCosting(m_c);

@@ -146,6 +146,18 @@ public:
 
     void beginBulkUpdate();
     void endBulkUpdate();
+    // A bulk update for the guard's lifetime, ended however the scope is left.
+    class BulkUpdate
+    {
+    public:
+        explicit BulkUpdate(FlexGrid &grid) : m_grid(grid) { m_grid.beginBulkUpdate(); }
+        ~BulkUpdate() { m_grid.endBulkUpdate(); }
+        BulkUpdate(const BulkUpdate &) = delete;
+        BulkUpdate &operator=(const BulkUpdate &) = delete;
+
+    private:
+        FlexGrid &m_grid;
+    };
     bool redraw() const;
     void setRedraw(bool redraw);
 

@@ -2,6 +2,7 @@
 
 #include "db/error.h"
 #include "db/sqldatetime.h"
+#include "util/numbertext.h"
 
 #include <cmath>
 #include <limits>
@@ -178,54 +179,12 @@ QString displayText(const QVariant &v)
 
 std::optional<double> parseNumber(const QString &text)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    QLocale locale;
-    locale.setNumberOptions(QLocale::RejectGroupSeparator);
-    double d = locale.toDouble(t, &ok);
-    if (!ok)
-        d = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        return std::nullopt;
-    return d;
+    return numbertext::number(text, numbertext::Conversion);
 }
 
 double leadingNumber(const QString &text)
 {
-    int i = 0;
-    const int n = text.size();
-    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    const int start = i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        ++i;
-    bool digits = false;
-    while (i < n && text[i].isDigit()) {
-        ++i;
-        digits = true;
-    }
-    if (i < n && text[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < n && text[i].isDigit()) {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits)
-        return 0.0;
-    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        int j = i + 1;
-        if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
-            ++j;
-        if (j < n && text[j].isDigit()) {
-            while (j < n && text[j].isDigit())
-                ++j;
-            i = j;
-        }
-    }
-    return QLocale::c().toDouble(text.mid(start, i - start));
+    return numbertext::leadingNumber(text, numbertext::Conversion);
 }
 
 QString sqlNumber(double v)

@@ -18,13 +18,6 @@ QString formattedOrEmpty(const QVariant &v, QString (*format)(double, const QLoc
     return value::isNull(v) ? QString() : format(value::toDouble(v), QLocale());
 }
 
-// Changed cells are shown once, when the fill ends however it ends.
-struct BulkUpdate {
-    explicit BulkUpdate(FlexGrid &grid) : grid(grid) { grid.beginBulkUpdate(); }
-    ~BulkUpdate() { grid.endBulkUpdate(); }
-    FlexGrid &grid;
-};
-
 } // namespace
 
 double frmlocalpurchasecosting::getComparedExchangeRate(qint16 &vendorCurrency, qint16 &inventoryCurrency)
@@ -51,7 +44,7 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
     m_context.state.GStrExchangeRates = currencies.exchangeRates;
     const double rate = getComparedExchangeRate(currencies.vendorCurrency, currencies.inventoryCurrency);
 
-    const BulkUpdate bulk(grid);
+    const FlexGrid::BulkUpdate bulk(grid);
     // The first data row is there before any line is read: a bill without lines shows it empty.
     grid.setRows(2);
     int serial = 1;

@@ -152,7 +152,7 @@ void FrmMaster::Form_Load()
     m_flexMaster->setCols(1);
 
     setMousePointer(this, MousePointer::Hourglass);
-    const bool loaded = runHandler(m_context, kWindow, QStringLiteral("Form_Load "), [this] {
+    runHandler(m_context, kWindow, QStringLiteral("Form_Load "), [this] {
         SessionContext &s = m_context.session;
         ModuleState &m = m_context.state;
         objGeneral = createServiceAs<clsGeneral>(servicenames::General);
@@ -176,12 +176,11 @@ void FrmMaster::Form_Load()
         m_dtFromDate = fnPopulateDate();
         m.GStrMasterTable = QStringLiteral("loalocalpurchasecostingheader");
         m.GStrMasterSql = registerQuery(s.intDepartmentId, m.GStrMasterTable, m_dtFromDate);
-        GridPopulate(m.GStrMasterSql, m.GStrMasterTable, QString());
+        GridPopulate(m.GStrMasterSql, m.GStrMasterTable);
         UserRights();
         m_flexMaster->setCellForeColor(VbSystemColor::WindowText);
         FlexMaster_SelChange();
     });
-    Q_UNUSED(loaded)
     setMousePointer(this, MousePointer::Default);
 }
 
@@ -191,14 +190,10 @@ QDate FrmMaster::fnPopulateDate()
     return m_context.session.ProcessDate.addDays(-days).date();
 }
 
-void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain, const QString &)
+void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain)
 {
     FlexGrid &grid = *m_flexMaster;
-    grid.beginBulkUpdate();
-    struct EndBulk {
-        FlexGrid &grid;
-        ~EndBulk() { grid.endBulkUpdate(); }
-    } endBulk{grid};
+    const FlexGrid::BulkUpdate bulk(grid);
 
     grid.clear();
     grid.setFixedRows(1);

@@ -48,7 +48,7 @@ public:
     // The register's activation: also run by whoever closes a modal child of the register.
     void Form_Activate();
 
-    void GridPopulate(const QString &strSql, const QString &strTableMain, const QString &strTableRelation = QString());
+    void GridPopulate(const QString &strSql, const QString &strTableMain);
     QDate fnPopulateDate();
     void UserRights();
     // Upper-cases and trims the caller's letter.
@@ -84,7 +84,6 @@ private:
     frmPendingMaster *m_pending = nullptr;
     frmlocalpurchasecosting *m_entry = nullptr;
 
-    void buildMasterSql();
     void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);
     void MarkCancelledRows();
     void unload();

@@ -10,6 +10,10 @@
 // nothing once the arrays have grown; texts stay in the statement and are found by token.
 namespace kadu2217::tsql {
 
+struct BuiltIn;
+
+inline bool isNumeric(ValueKind kind) { return kind == ValueKind::Integer || kind == ValueKind::Float; }
+
 enum class NodeKind : quint8 {
     Null,
     Integer,
@@ -40,44 +44,12 @@ enum class NodeKind : quint8 {
     Convert,    // target, length; a: value; c: style
 };
 
-enum class Function : quint8 {
-    IsNull,
-    Coalesce,
-    GetDate,
-    IsNumeric,
-    Len,
-    Left,
-    Right,
-    Substring,
-    LTrim,
-    RTrim,
-    Upper,
-    Lower,
-    Replace,
-    Abs,
-    Round,
-    Floor,
-    Ceiling,
-    Year,
-    Month,
-    Day,
-    ObjectId,
-    Count,
-    Sum,
-    Avg,
-    Max,
-    Min,
-    DateDiff,
-    Cast,
-    Convert,
-};
-
 enum class ConvertTarget : quint8 { Int, Varchar, Char, Float, Decimal, Money, DateTime };
 
 struct Node {
     NodeKind kind = NodeKind::Null;
     TokenKind op = TokenKind::End;
-    Function function = Function::IsNull;
+    const BuiltIn *function = nullptr; // calls
     ConvertTarget target = ConvertTarget::Int;
     bool negated = false;
     bool condition = false; // a truth value rather than a value
@@ -180,9 +152,13 @@ struct Ast {
     }
 };
 
-// Reads one statement into ast (cleared first). Types every value node from the catalog and
-// the T-SQL rules of each construct. Throws Error on a syntax error or an unknown function.
-void parse(QStringView text, const Catalog &catalog, Ast &ast);
+// Reads one statement into ast (cleared first). Throws Error on a syntax error or an unknown
+// function.
+void parse(QStringView text, Ast &ast);
+
+// Types every value node of a parsed statement from the catalog and the T-SQL rules of each
+// construct. Throws Error on an operation T-SQL refuses for its operands' types.
+void assignTypes(Ast &ast, const Catalog &catalog);
 
 // The name datediff's unit goes by in the translated text ("minute" for n, mi and minute).
 const char *dateDiffUnitName(int unit);

@@ -2,7 +2,9 @@
 
 #include "db/error.h"
 #include "db/sqldatetime.h"
+#include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
+#include "db/tsql/lexer.h"
 
 #include <sqlite3.h>
 
@@ -677,13 +679,11 @@ int compareTsql(void *, int leftLength, const void *leftData, int rightLength, c
     return leftLength < rightLength ? -1 : leftLength > rightLength ? 1 : 0;
 }
 
-using Implementation = void (*)(sqlite3_context *, int, sqlite3_value **);
-
 void define(sqlite3 *db, const char *name, int arguments, Implementation implementation,
-            const char *userData = nullptr, bool deterministic = true)
+            const void *userData = nullptr, bool deterministic = true)
 {
     const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    const int rc = sqlite3_create_function_v2(db, name, arguments, flags, const_cast<char *>(userData),
+    const int rc = sqlite3_create_function_v2(db, name, arguments, flags, const_cast<void *>(userData),
                                               implementation, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw Error(errnum::Unspecified, QStringLiteral("Cannot register the function %1: %2")
@@ -691,40 +691,66 @@ void define(sqlite3 *db, const char *name, int arguments, Implementation impleme
                     QStringLiteral("SQLite"));
 }
 
+using F = CallForm;
+using R = ResultType;
+using W = Writing;
+
+// Sorted by name for the look-up.
+const BuiltIn BuiltIns[] = {
+    {"abs", F::List, 1, 1, R::Number, W::Call, "abs"},
+    {"avg", F::Aggregate, 1, 1, R::NumberOrUnknown, W::Call, "avg"},
+    {"cast", F::Cast, 1, 1, R::Target, W::Call, nullptr},
+    {"ceiling", F::List, 1, 1, R::Number, W::Call, "tsql_ceiling", tsqlCeiling},
+    {"coalesce", F::List, 2, 255, R::Shared, W::Call, "coalesce"},
+    {"convert", F::Convert, 2, 3, R::Target, W::Call, nullptr},
+    {"count", F::Count, 1, 1, R::Integer, W::Call, "count"},
+    {"datediff", F::DateDiff, 3, 3, R::Integer, W::Call, "tsql_datediff", tsqlDateDiff},
+    {"day", F::List, 1, 1, R::Integer, W::Call, "tsql_day", tsqlDatePart, "d"},
+    {"floor", F::List, 1, 1, R::Number, W::Call, "tsql_floor", tsqlFloor},
+    {"getdate", F::List, 0, 0, R::DateTime, W::Call, "tsql_getdate", tsqlGetDate, nullptr, false},
+    {"isnull", F::List, 2, 2, R::FirstArgument, W::IfNull, "ifnull"},
+    {"isnumeric", F::List, 1, 1, R::Integer, W::TextCall, "tsql_isnumeric", tsqlIsNumeric},
+    {"left", F::List, 2, 2, R::Text, W::TextCall, "tsql_left", tsqlLeft},
+    {"len", F::List, 1, 1, R::Integer, W::TextCall, "tsql_len", tsqlLen},
+    {"lower", F::List, 1, 1, R::Text, W::TextCall, "tsql_lower", tsqlLower},
+    {"ltrim", F::List, 1, 1, R::Text, W::TextCall, "tsql_ltrim", tsqlLTrim},
+    {"max", F::Aggregate, 1, 1, R::FirstArgument, W::Call, "max"},
+    {"min", F::Aggregate, 1, 1, R::FirstArgument, W::Call, "min"},
+    {"month", F::List, 1, 1, R::Integer, W::Call, "tsql_month", tsqlDatePart, "m"},
+    {"object_id", F::List, 1, 1, R::Integer, W::ObjectId, nullptr},
+    {"replace", F::List, 3, 3, R::Text, W::AllTextCall, "tsql_replace", tsqlReplace},
+    {"right", F::List, 2, 2, R::Text, W::TextCall, "tsql_right", tsqlRight},
+    {"round", F::List, 2, 3, R::Number, W::Call, "tsql_round", tsqlRound},
+    {"rtrim", F::List, 1, 1, R::Text, W::TextCall, "tsql_rtrim", tsqlRTrim},
+    {"substring", F::List, 3, 3, R::Text, W::TextCall, "tsql_substring", tsqlSubstring},
+    {"sum", F::Aggregate, 1, 1, R::NumberOrUnknown, W::Call, "sum"},
+    {"upper", F::List, 1, 1, R::Text, W::TextCall, "tsql_upper", tsqlUpper},
+    {"year", F::List, 1, 1, R::Integer, W::Call, "tsql_year", tsqlDatePart, "y"},
+};
+
 } // namespace
+
+const BuiltIn *findBuiltIn(QStringView name) { return lookUpWord(BuiltIns, name); }
 
 void registerFunctions(sqlite3 *db)
 {
+    for (const BuiltIn &builtIn : BuiltIns) {
+        if (!builtIn.implementation)
+            continue;
+        for (int arguments = builtIn.minArguments; arguments <= builtIn.maxArguments; ++arguments)
+            define(db, builtIn.sqlName, arguments, builtIn.implementation, builtIn.userData, builtIn.deterministic);
+    }
+    // What the printer's conversions and operators call besides the built-ins.
     static const char add = '+', subtract = '-', multiply = '*', divide = '/', modulo = '%';
-    static const char year = 'y', month = 'm', day = 'd';
-    define(db, "tsql_getdate", 0, tsqlGetDate, nullptr, false);
     define(db, "tsql_datetime", 1, tsqlDateTime);
     define(db, "tsql_dtstr", 1, tsqlDateText);
     define(db, "tsql_dtstr", 2, tsqlDateText);
-    define(db, "tsql_datediff", 3, tsqlDateDiff);
     define(db, "tsql_int", 1, tsqlInt);
     define(db, "tsql_float", 1, tsqlFloat);
     define(db, "tsql_decimal", 2, tsqlDecimal);
     define(db, "tsql_money", 1, tsqlMoney);
     define(db, "tsql_varchar", 2, tsqlVarchar);
     define(db, "tsql_char", 2, tsqlChar);
-    define(db, "tsql_isnumeric", 1, tsqlIsNumeric);
-    define(db, "tsql_len", 1, tsqlLen);
-    define(db, "tsql_left", 2, tsqlLeft);
-    define(db, "tsql_right", 2, tsqlRight);
-    define(db, "tsql_substring", 3, tsqlSubstring);
-    define(db, "tsql_ltrim", 1, tsqlLTrim);
-    define(db, "tsql_rtrim", 1, tsqlRTrim);
-    define(db, "tsql_upper", 1, tsqlUpper);
-    define(db, "tsql_lower", 1, tsqlLower);
-    define(db, "tsql_replace", 3, tsqlReplace);
-    define(db, "tsql_round", 2, tsqlRound);
-    define(db, "tsql_round", 3, tsqlRound);
-    define(db, "tsql_floor", 1, tsqlFloor);
-    define(db, "tsql_ceiling", 1, tsqlCeiling);
-    define(db, "tsql_year", 1, tsqlDatePart, &year);
-    define(db, "tsql_month", 1, tsqlDatePart, &month);
-    define(db, "tsql_day", 1, tsqlDatePart, &day);
     define(db, "tsql_add", 2, tsqlArithmetic, &add);
     define(db, "tsql_sub", 2, tsqlArithmetic, &subtract);
     define(db, "tsql_mul", 2, tsqlArithmetic, &multiply);

@@ -2,6 +2,7 @@
 
 #include "db/sqldatetime.h"
 #include "db/tsql/ast.h"
+#include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
 #include "db/tsql/failure.h"
 
@@ -10,8 +11,6 @@
 namespace kadu2217::tsql {
 
 namespace {
-
-bool isNumeric(ValueKind kind) { return kind == ValueKind::Integer || kind == ValueKind::Float; }
 
 // How tightly a construct binds, T-SQL's order; a child that binds less tightly than its
 // place needs gets parentheses.
@@ -397,7 +396,8 @@ void Printer::isNull(const Node &n)
     const int first = n.b;
     const int second = node(first).next;
     const ValueKind type = node(first).type;
-    put(QLatin1String("ifnull("));
+    put(QLatin1String(n.function->sqlName));
+    put('(');
     expression(first);
     put(QLatin1String(", "));
     const Node &fallback = node(second);
@@ -431,44 +431,26 @@ void Printer::objectId(int argument)
 
 void Printer::function(const Node &n)
 {
+    const BuiltIn &builtIn = *n.function;
     const int first = n.b;
-    const int second = first >= 0 ? node(first).next : -1;
-    auto textCall = [&](const char *name) {
-        put(QLatin1String(name));
+    switch (builtIn.writing) {
+    case Writing::IfNull: isNull(n); return;
+    case Writing::ObjectId: objectId(first); return;
+    case Writing::Call: call(builtIn.sqlName, first); return;
+    case Writing::TextCall:
+    case Writing::AllTextCall:
+        put(QLatin1String(builtIn.sqlName));
         put('(');
-        textArgument(first);
-        for (int arg = second; arg >= 0; arg = node(arg).next) {
-            put(QLatin1String(", "));
-            if (n.function == Function::Replace)
+        for (int arg = first; arg >= 0; arg = node(arg).next) {
+            if (arg != first)
+                put(QLatin1String(", "));
+            if (arg == first || builtIn.writing == Writing::AllTextCall)
                 textArgument(arg);
             else
                 expression(arg);
         }
         put(')');
-    };
-    switch (n.function) {
-    case Function::IsNull: isNull(n); return;
-    case Function::Coalesce: call("coalesce", first); return;
-    case Function::GetDate: put(QLatin1String("tsql_getdate()")); return;
-    case Function::IsNumeric: textCall("tsql_isnumeric"); return;
-    case Function::Len: textCall("tsql_len"); return;
-    case Function::Left: textCall("tsql_left"); return;
-    case Function::Right: textCall("tsql_right"); return;
-    case Function::Substring: textCall("tsql_substring"); return;
-    case Function::LTrim: textCall("tsql_ltrim"); return;
-    case Function::RTrim: textCall("tsql_rtrim"); return;
-    case Function::Upper: textCall("tsql_upper"); return;
-    case Function::Lower: textCall("tsql_lower"); return;
-    case Function::Replace: textCall("tsql_replace"); return;
-    case Function::Abs: call("abs", first); return;
-    case Function::Round: call("tsql_round", first); return;
-    case Function::Floor: call("tsql_floor", first); return;
-    case Function::Ceiling: call("tsql_ceiling", first); return;
-    case Function::Year: call("tsql_year", first); return;
-    case Function::Month: call("tsql_month", first); return;
-    case Function::Day: call("tsql_day", first); return;
-    case Function::ObjectId: objectId(first); return;
-    default: Q_UNREACHABLE();
+        return;
     }
 }
 
@@ -627,8 +609,8 @@ void Printer::expression(int index)
     case NodeKind::When: Q_UNREACHABLE();
     case NodeKind::Function: function(n); return;
     case NodeKind::Aggregate: {
-        static const char *const names[] = {"count(", "sum(", "avg(", "max(", "min("};
-        put(QLatin1String(names[int(n.function) - int(Function::Count)]));
+        put(QLatin1String(n.function->sqlName));
+        put('(');
         if (n.a < 0) {
             put('*');
         } else {
@@ -640,7 +622,8 @@ void Printer::expression(int index)
         return;
     }
     case NodeKind::DateDiff:
-        put(QLatin1String("tsql_datediff('"));
+        put(QLatin1String(n.function->sqlName));
+        put(QLatin1String("('"));
         put(QLatin1String(dateDiffUnitName(n.length)));
         put(QLatin1String("', "));
         expression(n.a);
@@ -819,7 +802,8 @@ void Printer::statement()
 Translation translate(const QString &statement, const Catalog &catalog)
 {
     thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
-    parse(statement, catalog, ast);
+    parse(statement, ast);
+    assignTypes(ast, catalog);
     Translation result;
     result.sql.reserve(statement.size() + statement.size() / 2 + 32);
     Printer(ast, catalog, result.sql).statement();

@@ -1,0 +1,270 @@
+#include "controls/flexgridmodel.h"
+
+#include "controls/flexgrid.h"
+#include "util/numbertext.h"
+
+#include <QBrush>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace kadu2217 {
+
+namespace {
+
+Qt::Alignment alignmentFlags(int code, const QString &text)
+{
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    Qt::Alignment vertical = Qt::AlignVCenter;
+    if (code == FlexAlign::General) {
+        if (numbertext::number(text, numbertext::Cell))
+            horizontal = Qt::AlignRight;
+    } else {
+        switch (code / 3) {
+        case 1: horizontal = Qt::AlignHCenter; break;
+        case 2: horizontal = Qt::AlignRight; break;
+        default: break;
+        }
+        switch (code % 3) {
+        case 0: vertical = Qt::AlignTop; break;
+        case 2: vertical = Qt::AlignBottom; break;
+        default: break;
+        }
+    }
+    return horizontal | vertical;
+}
+
+} // namespace
+
+FlexGridModel::FlexGridModel(QWidget *view)
+    : QAbstractTableModel(view), m_view(view)
+{
+    m_cells.resize(std::size_t(m_rows) * m_cols);
+    m_alignments.assign(std::size_t(m_cols), FlexAlign::General);
+}
+
+int FlexGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_publishedRows - m_fixedRows;
+}
+
+int FlexGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_cols;
+}
+
+QVariant FlexGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int row = index.row() + m_fixedRows;
+    const int col = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(row, col);
+    case Qt::ForegroundRole:
+        if (const VbColor own = color(row, col))
+            return QBrush(vbColorToQColor(own, m_view->palette()));
+        return {};
+    case Qt::TextAlignmentRole:
+        return int(alignmentFlags(m_alignments[std::size_t(col)], text(row, col)));
+    default:
+        return {};
+    }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || m_fixedRows == 0 || section < 0 || section >= m_cols)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(0, section);
+    case Qt::TextAlignmentRole:
+        return int(alignmentFlags(m_alignments[std::size_t(section)], text(0, section)));
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags FlexGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void FlexGridModel::setText(int row, int col, const QString &text)
+{
+    const std::size_t i = cellIndex(row, col);
+    // Registers repeat many texts from row to row (flags, dates, shops);
+    // sharing the cell above's buffer keeps a large fill compact.
+    if (row > m_fixedRows && m_cells[i - std::size_t(m_cols)] == text)
+        m_cells[i] = m_cells[i - std::size_t(m_cols)];
+    else
+        m_cells[i] = text;
+    notifyCellChanged(row, col);
+}
+
+void FlexGridModel::setColor(int row, int col, VbColor color)
+{
+    if (m_colors.empty()) {
+        if (color == 0)
+            return;
+        m_colors.assign(m_cells.size(), 0);
+    }
+    m_colors[cellIndex(row, col)] = color;
+    notifyCellChanged(row, col);
+}
+
+void FlexGridModel::setAlignment(int col, int code)
+{
+    m_alignments[std::size_t(col)] = code;
+    if (m_quiet)
+        return;
+    if (m_fixedRows > 0)
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    if (rowCount() > 0)
+        emit dataChanged(index(0, col), index(rowCount() - 1, col), {Qt::TextAlignmentRole});
+}
+
+void FlexGridModel::setRows(int rows)
+{
+    if (rows == m_rows)
+        return;
+    if (rows > m_rows && m_quiet) {
+        // Views learn of rows added during a bulk fill once, when it ends.
+        m_rows = rows;
+        resizeStorage();
+        return;
+    }
+    publishRows();
+    const bool growing = rows > m_rows;
+    if (growing)
+        beginInsertRows(QModelIndex(), m_rows - m_fixedRows, rows - m_fixedRows - 1);
+    else
+        beginRemoveRows(QModelIndex(), rows - m_fixedRows, m_rows - m_fixedRows - 1);
+    m_rows = rows;
+    m_publishedRows = rows;
+    resizeStorage();
+    if (growing)
+        endInsertRows();
+    else
+        endRemoveRows();
+}
+
+void FlexGridModel::publishRows()
+{
+    if (m_publishedRows >= m_rows)
+        return;
+    beginInsertRows(QModelIndex(), m_publishedRows - m_fixedRows, m_rows - m_fixedRows - 1);
+    m_publishedRows = m_rows;
+    endInsertRows();
+}
+
+void FlexGridModel::setCols(int cols)
+{
+    if (cols == m_cols)
+        return;
+    const bool growing = cols > m_cols;
+    if (growing)
+        beginInsertColumns(QModelIndex(), m_cols, cols - 1);
+    else
+        beginRemoveColumns(QModelIndex(), cols, m_cols - 1);
+    relayoutColumns(m_cells, cols);
+    if (!m_colors.empty())
+        relayoutColumns(m_colors, cols);
+    m_cols = cols;
+    m_alignments.resize(std::size_t(cols), FlexAlign::General);
+    if (growing)
+        endInsertColumns();
+    else
+        endRemoveColumns();
+}
+
+void FlexGridModel::setFixedRows(int fixedRows)
+{
+    beginResetModel();
+    m_fixedRows = fixedRows;
+    m_publishedRows = m_rows;
+    endResetModel();
+}
+
+void FlexGridModel::appendRow(const QString &tabSeparatedTexts)
+{
+    publishRows();
+    const int row = m_rows;
+    beginInsertRows(QModelIndex(), row - m_fixedRows, row - m_fixedRows);
+    ++m_rows;
+    m_publishedRows = m_rows;
+    resizeStorage();
+    int col = 0;
+    for (const QStringView part : QStringView(tabSeparatedTexts).split(u'\t')) {
+        if (col >= m_cols)
+            break;
+        m_cells[cellIndex(row, col++)] = part.toString();
+    }
+    endInsertRows();
+}
+
+void FlexGridModel::clearCells()
+{
+    std::fill(m_cells.begin(), m_cells.end(), QString());
+    m_colors.clear();
+    m_colors.shrink_to_fit();
+    if (!m_quiet)
+        announceAllCells();
+}
+
+void FlexGridModel::setQuiet(bool quiet)
+{
+    m_quiet = quiet;
+    if (!quiet) {
+        publishRows();
+        announceAllCells();
+    }
+}
+
+template<typename T>
+void FlexGridModel::relayoutColumns(std::vector<T> &cells, int cols) const
+{
+    std::vector<T> relaid(std::size_t(m_rows) * std::size_t(cols));
+    const int kept = std::min(cols, m_cols);
+    for (int row = 0; row < m_rows; ++row) {
+        const auto from = cells.begin() + std::ptrdiff_t(std::size_t(row) * std::size_t(m_cols));
+        std::move(from, from + kept, relaid.begin() + std::ptrdiff_t(std::size_t(row) * std::size_t(cols)));
+    }
+    cells.swap(relaid);
+}
+
+void FlexGridModel::resizeStorage()
+{
+    const std::size_t size = std::size_t(m_rows) * std::size_t(m_cols);
+    m_cells.resize(size);
+    if (!m_colors.empty())
+        m_colors.resize(size, 0);
+}
+
+void FlexGridModel::announceAllCells()
+{
+    if (m_cols == 0)
+        return;
+    if (m_fixedRows > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_cols - 1));
+}
+
+void FlexGridModel::notifyCellChanged(int row, int col)
+{
+    if (m_quiet)
+        return;
+    if (row < m_fixedRows) {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    } else {
+        const QModelIndex changed = index(row - m_fixedRows, col);
+        emit dataChanged(changed, changed);
+    }
+}
+
+} // namespace kadu2217

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "db/tsql/ast.h"
+#include "db/tsql/failure.h"
+
+#include <algorithm>
+
+// The recursive-descent reader of one statement: statements in parser.cpp, expressions in
+// expressions.cpp. It builds the tree only; typing.cpp types it afterwards.
+namespace kadu2217::tsql {
+
+inline bool equalsIgnoringCase(QStringView word, const char *name)
+{
+    return word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+class Parser {
+public:
+    explicit Parser(Ast &ast) : m_ast(ast) {}
+
+    void parseStatement();
+
+private:
+    const Token &peek(int ahead = 0) const { return m_ast.tokens[std::min(m_pos + ahead, int(m_ast.tokens.size()) - 1)]; }
+    bool atKeyword(Keyword keyword, int ahead = 0) const
+    {
+        const Token &t = peek(ahead);
+        return t.kind == TokenKind::Identifier && t.keyword == keyword;
+    }
+    bool at(TokenKind kind, int ahead = 0) const { return peek(ahead).kind == kind; }
+    bool acceptKeyword(Keyword keyword)
+    {
+        if (!atKeyword(keyword))
+            return false;
+        ++m_pos;
+        return true;
+    }
+    bool accept(TokenKind kind)
+    {
+        if (!at(kind))
+            return false;
+        ++m_pos;
+        return true;
+    }
+    void expectKeyword(Keyword keyword)
+    {
+        if (!acceptKeyword(keyword))
+            syntaxError();
+    }
+    void expect(TokenKind kind)
+    {
+        if (!accept(kind))
+            syntaxError();
+    }
+    // An identifier that is no reserved word, or a delimited one.
+    bool atName(int ahead = 0) const
+    {
+        const Token &t = peek(ahead);
+        return (t.kind == TokenKind::Identifier && t.keyword == Keyword::None)
+            || t.kind == TokenKind::QuotedIdentifier;
+    }
+    int expectName()
+    {
+        if (!atName())
+            syntaxError();
+        checkPlainName(m_pos);
+        return m_pos++;
+    }
+
+    [[noreturn]] void syntaxError() const
+    {
+        const Token &t = peek();
+        if (t.kind == TokenKind::End)
+            fail(QStringLiteral("Incorrect syntax near the end of the statement."));
+        fail(QStringLiteral("Incorrect syntax near '%1'.").arg(m_ast.tokenText(m_pos)));
+    }
+    void checkPlainName(int token) const;
+
+    int add(const Node &node)
+    {
+        m_ast.nodes.append(node);
+        return int(m_ast.nodes.size()) - 1;
+    }
+    Node &node(int index) { return m_ast.nodes[index]; }
+    void requireValue(int index) const
+    {
+        if (m_ast.nodes[index].condition)
+            syntaxError();
+    }
+    void requireCondition(int index) const
+    {
+        if (!m_ast.nodes[index].condition)
+            fail(QStringLiteral("An expression of non-boolean type specified in a context where a "
+                                "condition is expected, near '%1'.")
+                     .arg(peek().kind == TokenKind::End ? QString() : m_ast.tokenText(m_pos).toString()));
+    }
+
+    int parseSelect();
+    int parseSelectItem();
+    int parseFrom();
+    int parseTableSource(JoinKind join);
+    int parseTableName();
+    void parseInsert();
+    void parseUpdate();
+    void parseDelete();
+
+    int parseCondition()
+    {
+        const int index = parseOr();
+        requireCondition(index);
+        return index;
+    }
+    int parseExpression()
+    {
+        const int index = parseOr();
+        requireValue(index);
+        return index;
+    }
+    int parseOr();
+    int parseAnd();
+    int parseNot();
+    int parsePredicate();
+    int parseAdditive();
+    int parseMultiplicative();
+    int parseUnary();
+    int parsePrimary();
+    int parseCase();
+    int parseFunction(int nameToken);
+    void parseConvertTarget(Node &convert);
+    int parseSubquery(NodeKind kind, int left);
+    int parseExpressionList(int &count);
+
+    int binary(NodeKind kind, TokenKind op, int left, int right, bool condition)
+    {
+        Node n;
+        n.kind = kind;
+        n.op = op;
+        n.a = left;
+        n.b = right;
+        n.condition = condition;
+        return add(n);
+    }
+
+    Ast &m_ast;
+    int m_pos = 0;
+};
+
+} // namespace kadu2217::tsql
