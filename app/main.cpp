@@ -3,7 +3,7 @@
 #include "db/error.h"
 #include "db/recordset.h"
 #include "db/schema.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 
 #include <kadu2217/clslocalpurchcost.h>
 

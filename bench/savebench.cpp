@@ -2,7 +2,7 @@
 
 #include "db/connection.h"
 #include "db/recordset.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
 #include "entry/costingsave.h"
 #include "services/defaults.h"

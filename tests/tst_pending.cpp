@@ -2,7 +2,7 @@
 #include "controls/combobox.h"
 #include "controls/listview.h"
 #include "controls/messagebox.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 #include "db/values.h"
 #include "entry/frmlocalpurchasecosting.h"
 #include "guisupport.h"

@@ -2,7 +2,7 @@
 // result. Expected values are SQL Server's documented (or widely observed) answers.
 
 #include "db/error.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "db/engine.h"
 #include "db/error.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
 
 #include <QAtomicInteger>

@@ -1,7 +1,7 @@
 #include "db/values.h"
 
 #include "db/error.h"
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 #include "util/numbertext.h"
 
 #include <cmath>

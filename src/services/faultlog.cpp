@@ -1,8 +1,8 @@
 #include "services/defaults.h"
 
 #include "controls/messagebox.h"
-#include "db/sqldatetime.h"
 #include "db/tables.h"
+#include "db/tsql/sqldatetime.h"
 #include "db/values.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/error.h"
+#include <kadu2217/error.h>
 
 #include <QString>
 

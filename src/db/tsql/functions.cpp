@@ -1,11 +1,11 @@
 #include "db/tsql/translator.h"
 
-#include "db/error.h"
-#include "db/sqldatetime.h"
 #include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
 #include "db/tsql/lexer.h"
+#include "db/tsql/sqldatetime.h"
 
+#include <kadu2217/error.h>
 #include <sqlite3.h>
 
 #include <cmath>

@@ -1,10 +1,10 @@
 #include "db/tsql/translator.h"
 
-#include "db/sqldatetime.h"
 #include "db/tsql/ast.h"
 #include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
 #include "db/tsql/failure.h"
+#include "db/tsql/sqldatetime.h"
 
 #include <sqlite3.h>
 

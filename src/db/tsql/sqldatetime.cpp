@@ -1,4 +1,4 @@
-#include "db/sqldatetime.h"
+#include "db/tsql/sqldatetime.h"
 
 #include <QMutex>
 #include <QMutexLocker>

@@ -1,4 +1,4 @@
-#include "db/error.h"
+#include <kadu2217/error.h>
 
 namespace kadu2217 {
 
