@@ -36,8 +36,7 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
 
 void frmlocalpurchasecosting::cmdok_Click()
 {
-    const auto pointerBack = [this] { setMousePointer(this, MousePointer::Default); };
-    runHandler(m_context, QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this, &pointerBack] {
+    runHandler(m_context, QStringLiteral("frmlocalpurchasecosting"), QStringLiteral("cmdok_Click "), [this] {
         const CostingToSave costing = costingInWindow();
         const CostingCheck check = checkCosting(costing, m_cboShop->listIndex(), m_cboPurchNo->listIndex(),
                                                 m_cboDepartmentName->listIndex());
@@ -47,22 +46,24 @@ void frmlocalpurchasecosting::cmdok_Click()
                 control->setFocus();
             return;
         }
-        setMousePointer(this, MousePointer::Hourglass);
-        const SaveOutcome outcome = saveCosting(m_context, *m_objDatabase, *m_context.state.GObjAuditTrail, this, costing,
-                                                m_costingId);
+        SaveOutcome outcome;
+        {
+            const BusyCursor busy(this);
+            outcome = saveCosting(m_context, *m_objDatabase, *m_context.state.GObjAuditTrail, this, costing, m_costingId);
+            if (outcome.saved) {
+                // Committed: a second OK would apply the average again, even when the refresh fails.
+                m_cmdok->setEnabled(false);
+                required(m_register).costingSaved(m_costingId, costing.newMode);
+            }
+        }
         if (!outcome.saved) {
             messageBox(QStringLiteral("This Purchase No. already exists in the Costing No. '") + outcome.duplicateCostingNo
                            + QStringLiteral("'"),
                        MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, m_context.session.MsgboxTitle, this);
-            pointerBack();
             return;
         }
-        // Committed: a second OK would apply the average again, even when the refresh fails.
-        m_cmdok->setEnabled(false);
-        required(m_register).costingSaved(m_costingId, costing.newMode);
-        pointerBack();
         Unload();
-    }, {{}, pointerBack});
+    });
 }
 
 } // namespace kadu2217

@@ -80,16 +80,14 @@ void frmPendingMaster::buildControls()
     setTabOrder(m_lvwPending, m_txtsearchtext);
     setTabOrder(m_txtsearchtext, m_cmdClose);
 
-    // A failed opening leaves the window as it was, its pointer included.
-    const FailureSteps restorePointer{{}, [this] { setMousePointer(this, MousePointer::Default); }};
-    connect(m_lvwPending, &ListView::dblClick, this, [this, restorePointer] {
-        runHandler(m_context, kWindow, QStringLiteral("lvwPending_DblClick"), [this] { openSelectedBill(); }, restorePointer);
+    connect(m_lvwPending, &ListView::dblClick, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("lvwPending_DblClick"), [this] { openSelectedBill(); });
     });
-    connect(m_lvwPending, &ListView::keyPress, this, [this, restorePointer](int &keyAscii) {
+    connect(m_lvwPending, &ListView::keyPress, this, [this](int &keyAscii) {
         runHandler(m_context, kWindow, QStringLiteral("lvwPending_KeyPress"), [this, keyAscii] {
             if (keyAscii == VbKey::Return)
                 openSelectedBill();
-        }, restorePointer);
+        });
     });
     connect(m_lvwPending, &ListView::columnClick, this, [this](int column) {
         runHandler(m_context, kWindow, QStringLiteral("lvwPending_ColumnClick"), [this, column] { lvwPending_ColumnClick(column); });
@@ -172,7 +170,8 @@ void frmPendingMaster::openSelectedBill()
     ListView &list = *m_lvwPending;
     if (list.listItemCount() < 1)
         return;
-    setMousePointer(this, MousePointer::Hourglass);
+    // A failed opening leaves the window as it was, its pointer included.
+    const BusyCursor busy(this);
     ModuleState &m = m_context.state;
     required(m.GObjAuditTrail).LoggedTime = QDateTime::currentDateTime();
     m.entryMode = EntryMode::New;
@@ -182,7 +181,6 @@ void frmPendingMaster::openSelectedBill()
                           value::toInt32(value::leadingNumber(list.itemText(selected))));
 
     unload();
-    setMousePointer(this, MousePointer::Default);
 }
 
 // Unloading forgets the list, its order and the search text: each opening starts afresh.

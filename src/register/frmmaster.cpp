@@ -151,7 +151,7 @@ void FrmMaster::Form_Load()
     m_flexMaster->setRows(2);
     m_flexMaster->setCols(1);
 
-    setMousePointer(this, MousePointer::Hourglass);
+    const BusyCursor busy(this);
     runHandler(m_context, kWindow, QStringLiteral("Form_Load "), [this] {
         SessionContext &s = m_context.session;
         ModuleState &m = m_context.state;
@@ -181,7 +181,6 @@ void FrmMaster::Form_Load()
         m_flexMaster->setCellForeColor(VbSystemColor::WindowText);
         FlexMaster_SelChange();
     });
-    setMousePointer(this, MousePointer::Default);
 }
 
 QDate FrmMaster::fnPopulateDate()
