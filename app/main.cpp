@@ -76,6 +76,16 @@ ConnectionPtr openFile(const QString &file)
     return connection;
 }
 
+// A file of this program written by an earlier version is brought up to date first, so
+// that what this version writes has its columns; a file without the schema is left alone.
+ConnectionPtr openExistingFile(const QString &file)
+{
+    auto connection = openFile(file);
+    if (schemaVersion(*connection) > 0)
+        upgradeSchema(*connection);
+    return connection;
+}
+
 ConnectionPtr createDatabase(const QString &file, bool withDemo, int size)
 {
     if (QFile::exists(file))
@@ -214,10 +224,10 @@ int main(int argc, char *argv[])
         } else if (parser.isSet(dbOption)) {
             if (!QFile::exists(parser.value(dbOption)))
                 throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(parser.value(dbOption)));
-            connection = openFile(parser.value(dbOption));
+            connection = openExistingFile(parser.value(dbOption));
         } else {
             const QString file = defaultDatabase();
-            connection = QFile::exists(file) ? openFile(file) : createDatabase(file, true, 0);
+            connection = QFile::exists(file) ? openExistingFile(file) : createDatabase(file, true, 0);
         }
         if (command == QLatin1String("sql"))
             return sqlCommand(connection, args.mid(1));

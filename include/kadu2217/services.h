@@ -61,6 +61,8 @@ public:
 class clsAuditTrail : public Service {
 public:
     QDateTime LoggedTime;
+    // Why a document was deleted: stored with the next record, then cleared.
+    QString Reason;
 
     virtual void OpenObject(ConnectionPtr &connection, qint16 companyId, qint16 userId, qint16 departmentId,
                             qint16 interfaceId, const QDateTime &now) = 0;

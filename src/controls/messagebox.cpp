@@ -1,6 +1,7 @@
 #include "controls/messagebox.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 #include <QList>
 #include <QMessageBox>
 
@@ -56,12 +57,15 @@ QMessageBox::Icon iconForStyle(int style)
     }
 }
 
-int showQMessageBox(const QString &title, const QString &text, int style, QWidget *parent)
+int showQMessageBox(const QString &title, const QString &text, int style, QWidget *parent, const QStringList &captions)
 {
     const QList<ButtonChoice> choices = buttonsForStyle(style);
     QMessageBox box(iconForStyle(style), title, text, QMessageBox::NoButton, parent);
-    for (const ButtonChoice &choice : choices)
-        box.addButton(choice.button);
+    for (int i = 0; i < choices.size(); ++i) {
+        QAbstractButton *button = box.addButton(choices[i].button);
+        if (i < captions.size())
+            button->setText(captions[i]);
+    }
 
     const int defaultPosition = qMin(int((style & 0x300) >> 8), int(choices.size()) - 1);
     box.setDefaultButton(choices.at(defaultPosition).button);
@@ -85,12 +89,12 @@ int showQMessageBox(const QString &title, const QString &text, int style, QWidge
 
 } // namespace
 
-int messageBox(const QString &text, int style, const QString &title, QWidget *parent)
+int messageBox(const QString &text, int style, const QString &title, QWidget *parent, const QStringList &captions)
 {
     // A copy, so that a handler may replace itself while it answers.
     if (const MessageBoxHandler handler = installedHandler())
         return handler(title, text, style);
-    return showQMessageBox(title, text, style, parent);
+    return showQMessageBox(title, text, style, parent, captions);
 }
 
 void setMessageBoxHandler(MessageBoxHandler handler)

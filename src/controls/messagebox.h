@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,7 +42,10 @@ using MessageBoxHandler =
 
 // Every message of the module goes through here. Shows a modal QMessageBox
 // unless a handler is installed, and answers with the old answer codes.
-int messageBox(const QString &text, int style, const QString &title, QWidget *parent = nullptr);
+// `captions`, when given, replace the buttons' texts in order (the answers stay
+// the style's own).
+int messageBox(const QString &text, int style, const QString &title, QWidget *parent = nullptr,
+               const QStringList &captions = {});
 
 // Tests install a handler that records and answers; an empty function brings
 // back the real message box.

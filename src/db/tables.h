@@ -294,6 +294,7 @@ inline constexpr Name AuditAction{"AuditAction"};
 inline constexpr Name LoggedTime{"LoggedTime"};
 inline constexpr Name SavedTime{"SavedTime"};
 inline constexpr Name Flag{"Flag"};
+inline constexpr Name Reason{"Reason"};
 }
 
 // One row per reported failure.

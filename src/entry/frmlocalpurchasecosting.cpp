@@ -390,7 +390,7 @@ void frmlocalpurchasecosting::Unload()
 
 void frmlocalpurchasecosting::Form_QueryUnload(bool &cancel)
 {
-    emit closing();
+    required(m_register).restRowChanges();
     if (!m_cmdok->isEnabled() || !required(m_context.state.GObjAuditTrail).DataChanged(*this))
         return;
     const int answer = messageBox(QStringLiteral("Save Changes?"), MsgBoxStyle::YesNoCancel + MsgBoxStyle::Question,

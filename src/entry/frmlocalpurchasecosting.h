@@ -2,8 +2,8 @@
 
 #include <kadu2217/services.h>
 
-#include "entry/costingregister.h"
 #include "entry/costingsave.h"
+#include "shell/costingregister.h"
 #include "shell/session.h"
 
 #include <QDate>
@@ -74,10 +74,6 @@ public:
     // Saves the costing (OK); also run when the user answers Yes to "Save Changes?". A save
     // that succeeded disables cmdok and unloads the window.
     void cmdok_Click();
-
-signals:
-    // The window is closing: the register's row-change handling rests until it is activated.
-    void closing();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -53,7 +53,7 @@ void frmlocalpurchasecosting::cmdok_Click()
             if (outcome.saved) {
                 // Committed: a second OK would apply the average again, even when the refresh fails.
                 m_cmdok->setEnabled(false);
-                required(m_register).costingSaved(m_costingId, costing.newMode);
+                required(m_register).showCosting(m_costingId, costing.newMode);
             }
         }
         if (!outcome.saved) {

@@ -7,6 +7,7 @@
 namespace kadu2217 {
 
 class FrmMaster;
+class frmCancel;
 class frmlocalpurchasecosting;
 class frmPendingMaster;
 
@@ -23,6 +24,7 @@ public:
     FrmMaster &master() { return *m_master; }
     frmlocalpurchasecosting &entry() { return *m_entry; }
     frmPendingMaster &pending() { return *m_pending; }
+    frmCancel &cancel() { return *m_cancel; }
 
 private:
     // Declared first: the windows refer to it and go before it.
@@ -30,6 +32,7 @@ private:
     std::unique_ptr<FrmMaster> m_master;
     std::unique_ptr<frmlocalpurchasecosting> m_entry;
     std::unique_ptr<frmPendingMaster> m_pending;
+    std::unique_ptr<frmCancel> m_cancel;
 };
 
 // The one module of the process, created at its first Show; its values outlive every Show.

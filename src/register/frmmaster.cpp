@@ -5,6 +5,7 @@
 #include "controls/flexgrid.h"
 #include "controls/focusnext.h"
 #include "controls/twips.h"
+#include "controls/vbkeys.h"
 #include "db/recordset.h"
 #include "db/values.h"
 #include "register/registerquery.h"
@@ -29,7 +30,6 @@ constexpr int kGridWidthTwips = 14265;
 constexpr int kScrollBarTwips = 315;
 constexpr int kTwipsPerCharacter = 130;
 constexpr int kIdColumn = 0;
-constexpr int kCancelledColumn = 6;
 constexpr int kCostingDoneColumn = 7;
 constexpr VbColor kRed = 0x0000FF;
 constexpr VbColor kCyan = 0xFFFF00;
@@ -85,6 +85,13 @@ void FrmMaster::buildControls()
         runHandler(m_context, kWindow, QStringLiteral("flexMaster_DblClick"), [this] {
             if (m_cmdEdit->isEnabled())
                 CmdEdit_Click();
+        });
+    });
+    connect(m_cmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
+    connect(m_flexMaster, &FlexGrid::keyDown, this, [this](int keyCode, Qt::KeyboardModifiers) {
+        runHandler(m_context, kWindow, QStringLiteral("flexMaster_KeyDown"), [this, keyCode] {
+            if (keyCode == VbKey::Delete && m_cmdDelete->isEnabled())
+                CmdDelete_Click();
         });
     });
     connect(m_flexMaster, &FlexGrid::keyPress, this, [this](int &keyAscii) {
@@ -296,9 +303,14 @@ void FrmMaster::MarkCancelledRows()
         if (grid.textMatrix(r, kCancelledColumn) != QLatin1String("Yes"))
             continue;
         FlexFlag.clear();
-        for (int c = 0; c < grid.cols(); ++c)
-            grid.setCellForeColorAt(r, c, kRed);
+        paintRowRed(r);
     }
+}
+
+void FrmMaster::paintRowRed(int row)
+{
+    for (int c = 0; c < m_flexMaster->cols(); ++c)
+        m_flexMaster->setCellForeColorAt(row, c, kRed);
 }
 
 void FrmMaster::UserRights()
@@ -346,17 +358,20 @@ void FrmMaster::gateAllFromRights()
     enableFrom(m_cmdEdit, "E");
     enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdPreview, "P");
-    keepPlaceholderRowInert();
+    keepRowLimits();
 }
 
 // The placeholder row of an empty register names no costing: Edit and Delete would run their
-// statements with an empty id, and Enter and double-click follow Edit.
-void FrmMaster::keepPlaceholderRowInert()
+// statements with an empty id, and Enter and double-click follow Edit. A cancelled costing
+// cannot be cancelled again.
+void FrmMaster::keepRowLimits()
 {
-    if (!currentRowIdEmpty())
-        return;
-    m_cmdEdit->setEnabled(false);
-    m_cmdDelete->setEnabled(false);
+    if (currentRowIdEmpty()) {
+        m_cmdEdit->setEnabled(false);
+        m_cmdDelete->setEnabled(false);
+    } else if (currentRowFlag(kCancelledColumn)) {
+        m_cmdDelete->setEnabled(false);
+    }
 }
 
 void FrmMaster::gateAfterFill()
@@ -383,6 +398,7 @@ void FrmMaster::gateOnActivation()
     enableFrom(m_cmdDelete, "D");
     if (currentRowFlag(kCostingDoneColumn))
         m_cmdDelete->setEnabled(false);
+    keepRowLimits();
 }
 
 void FrmMaster::gateOnRowChange()
@@ -400,6 +416,7 @@ void FrmMaster::gateOnRowChange()
     enableFrom(m_cmdnew, "N");
     enableFrom(m_cmdEdit, "E");
     enableFrom(m_cmdPreview, "P");
+    keepRowLimits();
 }
 
 void FrmMaster::gateOnEnterCell()
@@ -409,7 +426,7 @@ void FrmMaster::gateOnEnterCell()
     else
         enableFrom(m_cmdDelete, "D");
     enableFrom(m_cmdEdit, "E");
-    keepPlaceholderRowInert();
+    keepRowLimits();
 }
 
 void FrmMaster::gateOnClick()

@@ -2,7 +2,7 @@
 
 #include <kadu2217/services.h>
 
-#include "entry/costingregister.h"
+#include "shell/costingregister.h"
 #include "shell/session.h"
 
 #include <QDate>
@@ -19,6 +19,7 @@ class QRadioButton;
 namespace kadu2217 {
 
 class ComboBox;
+class frmCancel;
 class frmlocalpurchasecosting;
 class frmPendingMaster;
 class FlexGrid;
@@ -33,10 +34,11 @@ public:
     ~FrmMaster() override;
 
     // The windows New and Edit open; the module sets them once.
-    void setWindows(frmPendingMaster *pending, frmlocalpurchasecosting *entry)
+    void setWindows(frmPendingMaster *pending, frmlocalpurchasecosting *entry, frmCancel *cancel)
     {
         m_pending = pending;
         m_entry = entry;
+        m_cancel = cancel;
     }
 
     // Loads the window afresh and shows it modally; returns when the register closes.
@@ -58,7 +60,8 @@ public:
     // register's query for the one costing and appends its row (a new costing) or rewrites the
     // current row (mode "E"). A costing the register would not list is left out.
     void RefreshMasterRow(const QString &strCondition, qint32 lngCostingId);
-    void costingSaved(qint32 costingId, bool newCosting) override;
+    void showCosting(qint32 costingId, bool newCosting) override;
+    void restRowChanges() override { FlexFlag.clear(); }
 
     FlexGrid *FlexMaster() const { return m_flexMaster; }
     QPushButton *cmdnew() const { return m_cmdnew; }
@@ -66,6 +69,9 @@ public:
     QPushButton *CmdDelete() const { return m_cmdDelete; }
     QPushButton *cmdPreview() const { return m_cmdPreview; }
     QPushButton *cmdClose() const { return m_cmdClose; }
+
+    // Grid column of the cancelled flag ("Yes"/"No").
+    static constexpr int kCancelledColumn = 6;
 
     // Empty while the grid is being built; "Done" once the window has been activated.
     QString FlexFlag;
@@ -83,6 +89,7 @@ private:
     ModuleContext &m_context;
     frmPendingMaster *m_pending = nullptr;
     frmlocalpurchasecosting *m_entry = nullptr;
+    frmCancel *m_cancel = nullptr;
 
     void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);
     void MarkCancelledRows();
@@ -95,7 +102,8 @@ private:
     void gateOnEnterCell();    // E
     void gateOnClick();        // F
     void gateAllFromRights();  // A
-    void keepPlaceholderRowInert();
+    void keepRowLimits();
+    void paintRowRed(int row);
     void enableFrom(QPushButton *button, const char *letter);
     bool currentRowIdEmpty() const;
     bool currentRowFlag(int column) const;
@@ -103,6 +111,8 @@ private:
     // New shows the pending bills; Edit opens the current row's costing in the entry window.
     void cmdnew_Click();
     void CmdEdit_Click();
+    // Delete cancels the current row's costing after asking for a reason.
+    void CmdDelete_Click();
 
     void FlexMaster_RowColChange();
     void FlexMaster_SelChange();

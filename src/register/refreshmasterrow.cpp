@@ -8,7 +8,7 @@
 
 namespace kadu2217 {
 
-void FrmMaster::costingSaved(qint32 costingId, bool newCosting)
+void FrmMaster::showCosting(qint32 costingId, bool newCosting)
 {
     RefreshMasterRow(QStringLiteral("lpchcostingid=") + QString::number(costingId), newCosting ? costingId : 0);
 }

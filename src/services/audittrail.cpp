@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <utility>
 
 namespace kadu2217 {
 
@@ -66,12 +67,15 @@ bool DefaultAuditTrail::SaveAuditTrailInfo(double documentId, const QString &doc
 {
     if (!m_connection)
         throw Error(errnum::ObjectRequired, QStringLiteral("The audit trail was not opened."));
-    const QString sql = QStringLiteral("insert into %1 (%2,%3,%4,%5,%6,%7,%8,%9,%10,%11) values (?,?,?,?,?,?,?,?,getdate(),?)")
+    // The reason belongs to this record only, whether or not it is stored.
+    const QString reason = std::exchange(Reason, QString());
+    const QString sql = QStringLiteral("insert into %1 (%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12) values (?,?,?,?,?,?,?,?,getdate(),?,?)")
                             .arg(at::table, at::CompanyID, at::UserID, at::DepartmentID, at::InterfaceID, at::DocumentID,
                                  at::DocumentNo, at::AuditAction, at::LoggedTime, at::SavedTime)
-                            .arg(at::Flag);
+                            .arg(at::Flag, at::Reason);
     m_connection->execute(sql, {m_companyId, m_userId, m_departmentId, m_interfaceId, qlonglong(documentId), documentNo,
-                                action, LoggedTime.isValid() ? QVariant(LoggedTime) : QVariant(), flag ? 1 : 0});
+                                action, LoggedTime.isValid() ? QVariant(LoggedTime) : QVariant(), flag ? 1 : 0,
+                                reason.isEmpty() ? QVariant() : QVariant(reason)});
     if (window)
         m_recorded.remove(window);
     return true;
