@@ -10,7 +10,9 @@
 
 #include <kadu2217/clslocalpurchcost.h>
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -85,12 +87,26 @@ class TestRegister : public QObject {
 
 private:
     std::shared_ptr<QVector<ReportedError>> m_errors;
+    std::shared_ptr<QVector<ShownMessage>> m_messages;
+    ConnectionPtr m_keep;
+
+    // Costings numbered as given, dated inside the register's window.
+    FrmMaster &browsable(const QStringList &numbers)
+    {
+        auto c = registerDatabase();
+        for (int i = 0; i < numbers.size(); ++i) {
+            addCosting(c, {i + 1, QDate(2012, 3, 10).addDays(-(i % 20)).toString(QStringLiteral("yyyy/MM/dd"))});
+            c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchcostingno=? where lpchcostingid=?"), {numbers[i], i + 1});
+        }
+        m_keep = c;
+        return openRegister(c);
+    }
 
 private slots:
     void init()
     {
         m_errors = recordErrors();
-        answerMessages();
+        m_messages = answerMessages();
     }
     void cleanup() { endModule(); }
 
@@ -412,6 +428,109 @@ private slots:
         QCOMPARE(w.FlexMaster()->rows() - 1, listed);
         QVERIFY(m_errors->isEmpty());
     }
+
+    void sortByAChosenColumn_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QStringList>("numbers");
+        const QStringList numbers = {"b-2", "A-10", "a-1", "C-3"};
+        QTest::newRow("a date column orders by costing id") << "Costing Date" << false << numbers;
+        QTest::newRow("text, case counts") << "Costing No" << false << QStringList{"A-10", "C-3", "a-1", "b-2"};
+        QTest::newRow("text descending") << "Costing No" << true << QStringList{"b-2", "a-1", "C-3", "A-10"};
+    }
+    void sortByAChosenColumn()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, descending);
+        QFETCH(QStringList, numbers);
+        FrmMaster &w = browsable({"b-2", "A-10", "a-1", "C-3"});
+        if (descending)
+            w.findChild<QRadioButton *>(QStringLiteral("optDescend"))->click();
+        auto *columns = w.findChild<ComboBox *>(QStringLiteral("cboColNames"));
+        columns->setListIndex(columns->findText(caption));
+        QCOMPARE(column(w.FlexMaster(), 1), numbers);
+        // A new direction asks for the column again and leaves the order as it is.
+        w.findChild<QRadioButton *>(QStringLiteral("optAscend"))->click();
+        QCOMPARE(columns->listIndex(), -1);
+        QCOMPARE(column(w.FlexMaster(), 1), numbers);
+    }
+
+    void searchFindsTheFirstRowBeginningWithTheText_data()
+    {
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("found"); // empty: the current row stays
+        QTest::newRow("case-blind") << QStringList{"xb", "aB-2", "AB-1", "ab-3", "Ab-0"} << "ab" << "Ab-0";
+        QTest::newRow("numbers ordered as text") << QStringList{"100", "1000", "2", "25", "3", "300"} << "25" << "25";
+        QTest::newRow("blanks around the key") << QStringList{"LPC-7", "LPC-70", "LPC-8"} << " lpc-7 " << "LPC-7";
+        QTest::newRow("no match") << QStringList{"LPC-7", "LPC-8"} << "zz" << "";
+    }
+    void searchFindsTheFirstRowBeginningWithTheText()
+    {
+        QFETCH(QStringList, numbers);
+        QFETCH(QString, typed);
+        QFETCH(QString, found);
+        FrmMaster &w = browsable(numbers);
+        FlexGrid *grid = w.FlexMaster();
+        const QString before = grid->textMatrix(grid->row(), 1);
+        auto *searchColumn = w.findChild<ComboBox *>(QStringLiteral("cboSearch"));
+        searchColumn->setListIndex(searchColumn->findText(QStringLiteral("Costing No")));
+        QTest::keyClicks(w.findChild<QLineEdit *>(QStringLiteral("txtsearch")), typed);
+        QStringList sorted = numbers;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(column(grid, 1), sorted);
+        if (found.isEmpty())
+            return;
+        QCOMPARE(grid->textMatrix(grid->row(), 1), found);
+        QCOMPARE(grid->col(), 0);
+        QCOMPARE(grid->colSel(), grid->cols() - 1);
+        Q_UNUSED(before)
+    }
+
+    void foundRowIsScrolledToTheTop()
+    {
+        QStringList numbers;
+        for (int i = 0; i < 90; ++i)
+            numbers << QStringLiteral("N-%1").arg(i, 2, 10, QLatin1Char('0'));
+        FrmMaster &w = browsable(numbers);
+        auto *searchColumn = w.findChild<ComboBox *>(QStringLiteral("cboSearch"));
+        searchColumn->setListIndex(searchColumn->findText(QStringLiteral("Costing No")));
+        QTest::keyClicks(w.findChild<QLineEdit *>(QStringLiteral("txtsearch")), QStringLiteral("n-4"));
+        FlexGrid *grid = w.FlexMaster();
+        QCOMPARE(grid->textMatrix(grid->row(), 1), QStringLiteral("N-40"));
+        QCOMPARE(grid->topRow(), grid->row());
+    }
+
+    void typingWithoutASearchColumnOnlyGates()
+    {
+        FrmMaster &w = browsable({"b", "a", "c"});
+        QTest::keyClicks(w.findChild<QLineEdit *>(QStringLiteral("txtsearch")), QStringLiteral("a"));
+        QCOMPARE(column(w.FlexMaster(), 1), (QStringList{"b", "a", "c"}));
+    }
+
+    void enterMovesOnFromTheSearchControls()
+    {
+        FrmMaster &w = browsable({"a"});
+        auto *text = w.findChild<QLineEdit *>(QStringLiteral("txtsearch"));
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Return);
+        QVERIFY(w.focusWidget() != text);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void deleteKeyFollowsTheButton()
+    {
+        auto c = registerDatabase();
+        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 1});
+        FrmMaster &w = openRegister(c);
+        QVERIFY(!w.CmdDelete()->isEnabled());
+        QTest::keyClick(w.FlexMaster(), Qt::Key_Delete);
+        QVERIFY(m_messages->isEmpty());
+    }
+
 };
 
 QTEST_MAIN(TestRegister)

@@ -32,8 +32,10 @@ void FrmMaster::CmdDelete_Click()
                 showCosting(costingId.toInt(), false);
             }
             // Red only for what is stored as cancelled.
-            if (result != frmCancel::Result::NothingDone && currentRowFlag(kCancelledColumn))
+            if (result != frmCancel::Result::NothingDone && currentRowFlag(kCancelledColumn)) {
                 paintRowRed(row);
+                FlexMaster_SelChange();
+            }
         }
         // The register is not re-activated by itself when its modal child closes.
         Form_Activate();

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,10 +117,37 @@ void FrmMaster::buildControls()
     connect(m_flexMaster, &FlexGrid::mouseMove, this, [this] {
         runHandler(m_context, kWindow, QStringLiteral("FlexMaster_MouseMove"), [this] { FlexMaster_MouseMove(); });
     });
+    connect(m_cboColNames, &ComboBox::click, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("cboColNames_Click"), [this] { cboColNames_Click(); });
+    });
+    connect(m_optAscend, &QRadioButton::clicked, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("optAscend_Click"), [this] { optDirection_Click(); });
+    });
+    connect(m_optDescend, &QRadioButton::clicked, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("optDescend_Click"), [this] { optDirection_Click(); });
+    });
+    for (QWidget *control : {static_cast<QWidget *>(m_cboColNames), static_cast<QWidget *>(m_cboSearch),
+                             static_cast<QWidget *>(m_optAscend), static_cast<QWidget *>(m_optDescend),
+                             static_cast<QWidget *>(m_txtsearch)})
+        control->installEventFilter(this);
     auto *toGrid = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     connect(toGrid, &QShortcut::activated, this, [this] {
         runHandler(m_context, kWindow, QStringLiteral("Form_KeyPress"), [this] { m_flexMaster->setFocus(); });
     });
+}
+
+bool FrmMaster::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_txtsearch && event->type() == QEvent::KeyRelease) {
+        runHandler(m_context, kWindow, QStringLiteral("txtsearch_KeyUp"), [this] { txtsearch_KeyUp(); });
+        return QDialog::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress || vbKeyAscii(static_cast<QKeyEvent *>(event)) != VbKey::Return)
+        return QDialog::eventFilter(watched, event);
+    // Enter moves on as Tab does in the search and sort controls.
+    const QString procedure = watched->objectName() + QStringLiteral("_KeyPress");
+    runHandler(m_context, kWindow, procedure, [watched] { focusNextControl(static_cast<QWidget *>(watched)); });
+    return true;
 }
 
 void FrmMaster::showModal()
@@ -200,6 +228,7 @@ void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain)
 {
     FlexGrid &grid = *m_flexMaster;
     const FlexGrid::BulkUpdate bulk(grid);
+    m_searchSortedColumn = -1;
 
     grid.clear();
     grid.setFixedRows(1);

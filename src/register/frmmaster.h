@@ -79,6 +79,7 @@ public:
     std::shared_ptr<clsDatabase> objDatabase;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
@@ -114,6 +115,11 @@ private:
     // Delete cancels the current row's costing after asking for a reason.
     void CmdDelete_Click();
 
+    void cboColNames_Click();
+    void optDirection_Click();
+    void txtsearch_KeyUp();
+    void searchRegister();
+
     void FlexMaster_RowColChange();
     void FlexMaster_SelChange();
     void FlexMaster_MouseMove();
@@ -134,6 +140,8 @@ private:
     QPushButton *m_cmdPreview = nullptr;
     QPushButton *m_cmdClose = nullptr;
 
+    // The column the search last sorted the grid by, while the grid stays in that order.
+    int m_searchSortedColumn = -1;
     QDate m_dtFromDate;
     QString m_strUserRights;
     bool m_loaded = false;
