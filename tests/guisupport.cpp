@@ -78,6 +78,12 @@ void endModule()
     moduleHolder().reset();
 }
 
+void createSharedObjects()
+{
+    moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
+    moduleState().GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+}
+
 ModuleContext &context() { return testModule().context(); }
 SessionContext &session() { return context().session; }
 ModuleState &moduleState() { return context().state; }

@@ -39,6 +39,8 @@ void startSession(const ConnectionPtr &connection, qint16 userId, qint16 departm
                   qint16 companyId = 1);
 // Ends the test's module: its windows and values are gone.
 void endModule();
+// The shared objects the register creates on load, for windows opened without it.
+void createSharedObjects();
 
 // The test's module, its context and its windows; a module without a session is made on
 // first use.

@@ -2,6 +2,7 @@
 #include "entry/costingnumber.h"
 #include "entry/costingsave.h"
 #include "entry/itemcost.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "services/defaults.h"
@@ -16,27 +17,21 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
+// Year 2 is the current financial year.
 ConnectionPtr numberingDatabase()
 {
     auto c = openNewDatabase();
-    c->execute(QStringLiteral("insert into aFinancialYear (FinancialId, CurFinancialYear) values (1, 0)"));
-    c->execute(QStringLiteral("insert into aFinancialYear (FinancialId, CurFinancialYear) values (2, 1)"));
+    addFinancialYear(c, 1, false);
+    addFinancialYear(c, 2, true);
     return c;
 }
 
-void addPrefix(const ConnectionPtr &c, const QString &prefix, int department, int year = 2, const QVariant &shop = QVariant())
-{
-    c->execute(QStringLiteral("insert into aPrefix (Prefix, departmentID, FinancialId, InterfaceID, ShopId) values (?, ?, ?, 2011, ?)"),
-               {prefix, department, year, shop});
-}
-
+// Costings numbered in turn; costing 2 is cancelled.
 void addNumbers(const ConnectionPtr &c, const QStringList &numbers, int department = 1)
 {
     for (const QString &number : numbers) {
         const int id = queryValue(c, QStringLiteral("select isnull(max(lpchcostingid),0)+1 from loaLocalPurchaseCostingHeader")).toInt();
-        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchDepartmentid, "
-                                  "lpchbillid, lpchshopid, lpchcancelled) values (?, ?, ?, ?, 1, ?)"),
-                   {id, number, department, id, id == 2 ? 1 : 0});
+        addCosting(c, Costing(id).number(number).department(department).cancelled(id == 2 ? 1 : 0));
     }
 }
 
@@ -44,12 +39,23 @@ void addNumbers(const ConnectionPtr &c, const QStringList &numbers, int departme
 ConnectionPtr itemCostDatabase()
 {
     auto c = openNewDatabase();
-    c->execute(QStringLiteral("insert into aItem (itemid, itemcode, itemrate) values (1, 'I1', 10), (2, 'I2', 4)"));
-    c->execute(QStringLiteral("insert into losGodownStock (GodownId, ItemId, Stock) values (1, 1, 12), (2, 1, 18)"));
-    c->execute(QStringLiteral("insert into losShopStock (ShopId, ItemId, Stock) values (1, 1, 20)"));
-    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphcosted, lphcancelled) values (5, 1, 0, 0)"));
-    c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity) values (5, 1, 1, 10)"));
-    c->execute(QStringLiteral("insert into losShopItemShipmentDetail (ShopId, itemid, pricechanged) values (1, 1, 0), (2, 1, 0), (1, 2, 0)"));
+    addItem(c, 1, 10);
+    addItem(c, 2, 4);
+    addGodownStock(c, 1, 1, 12);
+    addGodownStock(c, 2, 1, 18);
+    addShopStock(c, 1, 1, 20);
+    addBill(c, Bill(5).line(1, 10));
+    for (const auto &[shop, item] : {std::pair{1, 1}, std::pair{2, 1}, std::pair{1, 2}})
+        addShipmentLine(c, shop, item);
+    return c;
+}
+
+// What the register reads besides the costings: the company's settings and the user.
+ConnectionPtr registerDatabase()
+{
+    auto c = openNewDatabase();
+    addSettings(c);
+    addUser(c, User(1, QStringLiteral("ADMIN")));
     return c;
 }
 
@@ -111,7 +117,7 @@ private slots:
     void numberingAcrossDepartments()
     {
         auto c = numberingDatabase();
-        addPrefix(c, QStringLiteral("LPC-"), 1);
+        addPrefix(c, QStringLiteral("LPC-"), 1, 2);
         addNumbers(c, {QStringLiteral("LPC-4")}, 1);
         addNumbers(c, {QStringLiteral("LPC-9")}, 2);
         QCOMPARE(GenerateCostingNo(c, 1, 1), QStringLiteral("LPC-5"));
@@ -196,9 +202,7 @@ private slots:
         QFETCH(int, costingId);
         QFETCH(bool, found);
         auto c = openNewDatabase();
-        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchbillid, lpchshopid, "
-                                  "lpchcancelled) values (1, 'LPC-1', 7, ?, ?)"),
-                   {shop, cancelled});
+        addCosting(c, Costing(1).of(Bill(7).shop(shop)).cancelled(cancelled));
         QString number = QStringLiteral("stale");
         QCOMPARE(fnBillAlreadyCosted(c, 7, costingId, 1, number), found);
         QCOMPARE(number, found ? QStringLiteral("LPC-1") : QString());
@@ -355,21 +359,12 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QString, lastNumber);
         recordErrors();
-        auto c = openNewDatabase();
-        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, Alias) values (1, 30, 0)"));
-        c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
-        auto addCosting = [&](int id, const QString &date, int cancelled) {
-            c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo) values (?, 1, ?)"),
-                       {id, QStringLiteral("B%1").arg(id)});
-            c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
-                                      "lpchbillid, lpchcancelled, lpchCostingDone) values (?, ?, ?, 1, ?, ?, 0)"),
-                       {id, QStringLiteral("LPC-%1").arg(id), date, id, cancelled});
-        };
+        auto c = registerDatabase();
         if (!emptyRegister) {
-            addCosting(1, QStringLiteral("20120301"), 0);
-            addCosting(2, QStringLiteral("20120302"), 0);
+            addCostedBill(c, Bill(1), Costing(1).date(QStringLiteral("20120301")));
+            addCostedBill(c, Bill(2), Costing(2).date(QStringLiteral("20120302")));
         }
-        startSession(c, 1, 0, QDateTime(QDate(2012, 3, 15), QTime(10, 0)));
+        startSession(c, 1, 0, kProcessDate);
         FrmMaster &w = frmMaster();
         w.Form_Load();
         w.show();
@@ -378,7 +373,7 @@ private slots:
         if (mode == QLatin1String("E")) {
             c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchcancelled=1 where lpchcostingid=1"));
         } else {
-            addCosting(9, costingDate, 0);
+            addCostedBill(c, Bill(9), Costing(9).date(costingDate));
         }
         setEntryMode(mode);
         const int id = mode == QLatin1String("E") ? 1 : 9;
@@ -399,16 +394,10 @@ private slots:
     void sortedRegisterStillAppendsAtTheEnd()
     {
         recordErrors();
-        auto c = openNewDatabase();
-        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, Alias) values (1, 30, 0)"));
-        c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
-        for (int id : {1, 2, 3}) {
-            c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID) values (?, 1)"), {id});
-            c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
-                                      "lpchbillid) values (?, ?, '20120310', 1, ?)"),
-                       {id, QStringLiteral("N%1").arg(id), id});
-        }
-        startSession(c, 1, 0, QDateTime(QDate(2012, 3, 15), QTime(10, 0)));
+        auto c = registerDatabase();
+        for (int id : {1, 2, 3})
+            addCostedBill(c, Bill(id), Costing(id).number(QStringLiteral("N%1").arg(id)).date(QStringLiteral("20120310")));
+        startSession(c, 1, 0, kProcessDate);
         FlexGrid &grid = *frmMaster().FlexMaster();
         frmMaster().Form_Load();
         grid.setRow(1);

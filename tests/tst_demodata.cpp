@@ -1,5 +1,6 @@
 // The demonstration file: the same options give the same file, its size follows the options,
 // and its rows agree with one another as the windows expect when they show them.
+#include "fixtures.h"
 #include "testsupport.h"
 
 #include "db/error.h"
@@ -14,11 +15,9 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kNow(QDate(2012, 3, 15), QTime(10, 30));
-
 DemoOptions fixedOptions(int costings = 60, int items = 120, quint32 seed = 2011)
 {
-    return DemoOptions{costings, items, seed, kNow};
+    return DemoOptions{costings, items, seed, kProcessDate};
 }
 
 // The standard demonstration file of these tests, made once.
@@ -269,12 +268,12 @@ private slots:
     void registerWindowShowsMostCostings()
     {
         const auto c = standardDemo();
-        const QString from = kNow.date().addDays(-demo::backNoofDays).toString("yyyyMMdd");
+        const QString from = kProcessDate.date().addDays(-demo::backNoofDays).toString("yyyyMMdd");
         const int total = count(c, "select count(*) from loaLocalPurchaseCostingHeader");
         const int shown = count(c, QString("select count(*) from loaLocalPurchaseCostingHeader loih where loih.lpchdate>='%1'").arg(from));
         QVERIFY2(shown >= total * 3 / 4 && shown < total, qPrintable(QString("%1 of %2").arg(shown).arg(total)));
-        QCOMPARE(count(c, "select count(*) from loaLocalPurchaseCostingHeader where lpchTime > ?", {kNow}), 0);
-        QCOMPARE(count(c, "select count(*) from losLocalPurchaseHeader where lphBillDate > ? or lphBillTime > ?", {kNow, kNow}), 0);
+        QCOMPARE(count(c, "select count(*) from loaLocalPurchaseCostingHeader where lpchTime > ?", {kProcessDate}), 0);
+        QCOMPARE(count(c, "select count(*) from losLocalPurchaseHeader where lphBillDate > ? or lphBillTime > ?", {kProcessDate, kProcessDate}), 0);
         QCOMPARE(count(c, "select count(*) from loaLocalPurchaseCostingHeader where lpchcostingid <> (select count(*) from"
                           " loaLocalPurchaseCostingHeader x where x.lpchTime <= loaLocalPurchaseCostingHeader.lpchTime)"), 0);
     }

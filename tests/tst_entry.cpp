@@ -5,6 +5,7 @@
 #include "db/error.h"
 #include "entry/exchangerate.h"
 #include "entry/frmlocalpurchasecosting.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "shell/session.h"
@@ -22,81 +23,31 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kProcessDate(QDate(2012, 3, 15), QTime(10, 0));
 // Dates day first, numbers with a decimal point.
 const QLocale kBritish(QLocale::English, QLocale::UnitedKingdom);
-const QString kSameCurrency = QStringLiteral("1:2:-1:1:");
 const QString kDollarBill = QStringLiteral("1:2:-1:0.0125:");
-
-struct Bill {
-    int id;
-    int shop = 1, department = 1, costed = 0, cancelled = 0, vendor = 1;
-    QVariant rates = kSameCurrency;
-};
-
-// Bill numbers are "B-" and the id.
-void addBill(const ConnectionPtr &c, const Bill &b)
-{
-    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphBillAmount, lphVendorID, "
-                              "lphCompanyID, lphDepartmentID, lphcosted, lphcancelled, lphConfirmed, lphexchangerates) "
-                              "values (?, ?, ?, 100, ?, 1, ?, ?, ?, 1, ?)"),
-               {b.id, b.shop, QStringLiteral("B-%1").arg(b.id), b.vendor, b.department, b.costed, b.cancelled, b.rates});
-}
 
 // Settings, the user's departments (1 and 2 of company 1, 9 of company 2), three shops, a
 // vendor in currency 1 and one in currency 2, five items, and `bills`.
 ConnectionPtr entryDatabase(const QVector<Bill> &bills = {}, int inventoryCurrency = 1)
 {
     auto c = openNewDatabase();
-    for (const char *sql : {
-             "insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, CompanyDepartment, Alias)"
-             " values (1, 30, 1001, 1002, 1, 0)",
-             "insert into aUsers (userid, username) values (1, 'ADMIN')",
-             "insert into aUserRights (userid, interfaceid, functionrights) values (1, 2011, 'NEDP')",
-             "insert into aDepartmentMaster (DepartmentID, DepartmentName, Companyid)"
-             " values (1, 'Purchase', 1), (2, 'Stores', 1), (3, 'Imports', 1), (9, 'Branch', 2)",
-             "insert into aUserDeptDetails (userid, DeptID, Companyid) values (1, 1, 1), (1, 2, 1), (1, 9, 2)",
-             "insert into aShops (ShopId, shopname, companyid) values (1, 'Main Street', 1), (2, 'Harbour Road', 1),"
-             " (3, 'Hill Top', 1)",
-             "insert into aVendorMaster (VendorID, vendorname, CurrencyID, companyid)"
-             " values (1, 'Local Traders', 1, 1), (2, 'Gulf Imports', 2, 1)",
-             "insert into aItem (itemid, itemcode, itemdescription, itemrate) values (1, 'IT-1', 'Item 1', 1),"
-             " (2, 'IT-2', 'Item 2', 1), (3, 'IT-3', 'Item 3', 1), (4, 'IT-4', 'Item 4', 1), (5, 'IT-5', 'Item 5', 1)"})
-        c->execute(QString::fromLatin1(sql));
-    c->execute(QStringLiteral("insert into aAccountMaster (accountid, accountname, companyid, currencyid)"
-                              " values (1001, 'Inventory', 1, ?)"), {inventoryCurrency});
-    for (const Bill &b : bills)
-        addBill(c, b);
+    addSettings(c);
+    addUser(c, User(1, QStringLiteral("ADMIN")).rights(QStringLiteral("NEDP")).department(1).department(2).department(9, 2));
+    addDepartment(c, 1, QStringLiteral("Purchase"));
+    addDepartment(c, 2, QStringLiteral("Stores"));
+    addDepartment(c, 3, QStringLiteral("Imports"));
+    addDepartment(c, 9, QStringLiteral("Branch"), 2);
+    addShop(c, 1, QStringLiteral("Main Street"));
+    addShop(c, 2, QStringLiteral("Harbour Road"));
+    addShop(c, 3, QStringLiteral("Hill Top"));
+    addVendor(c, 1, QStringLiteral("Local Traders"), 1);
+    addVendor(c, 2, QStringLiteral("Gulf Imports"), 2);
+    for (int item = 1; item <= 5; ++item)
+        addItem(c, item);
+    addAccount(c, 1001, QStringLiteral("Inventory"), 1, inventoryCurrency);
+    addBills(c, bills);
     return c;
-}
-
-// `price` is the line's price in the vendor's currency, for the whole quantity.
-void addLine(const ConnectionPtr &c, int bill, int shop, int item, const QVariant &quantity, double price,
-             const QVariant &rowguid = QVariant())
-{
-    c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, "
-                              "lpditemunitprice, rowguid) values (?, ?, ?, ?, ?, ?)"),
-               {bill, shop, item, quantity, price, rowguid});
-}
-
-struct Detail {
-    int item;
-    double quantity, billPrice, costedPrice;
-};
-
-void addCosting(const ConnectionPtr &c, int id, const Bill &bill, int done, const QVector<Detail> &details)
-{
-    addBill(c, bill);
-    c->execute(QStringLiteral("update losLocalPurchaseHeader set lphcosted=1 where lphBillID=?"), {bill.id});
-    c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchcompanyid, "
-                              "lpchshopid, lpchbillid, lpchDepartmentid, lpchremarks, lpchCostingDone, lpchcancelled) "
-                              "values (?, ?, '2012/03/10', 1, ?, ?, ?, 'checked', ?, 0)"),
-               {id, QStringLiteral("LPC-%1").arg(id), bill.shop, bill.id, bill.department, done});
-    int detailId = 100 * id;
-    for (const Detail &d : details)
-        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingDetail (lpcddetailid, lpcdcostingid, lpcditemid, lpcditemqty, "
-                                  "lpcdbillunitprice, lpcdcostedprice) values (?, ?, ?, ?, ?, ?)"),
-                   {++detailId, id, d.item, d.quantity, d.billPrice, d.costedPrice});
 }
 
 // A session with the shared objects the register creates on load, for a window opened as the
@@ -104,8 +55,7 @@ void addCosting(const ConnectionPtr &c, int id, const Bill &bill, int done, cons
 void startEntrySession(const ConnectionPtr &c, qint16 department)
 {
     startSession(c, 1, department, kProcessDate);
-    moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
-    moduleState().GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+    createSharedObjects();
     setEntryMode(QStringLiteral("N"));
 }
 
@@ -256,7 +206,7 @@ private slots:
         rate("id beyond 16 bits", QStringLiteral("70000:2:-1:2:"), 1, 2, 0, errnum::Overflow);
         const auto line = [](const char *name, const QVariant &price, const QVariant &quantity, double expected,
                              int error = 0) {
-            QTest::newRow(name) << kSameCurrency << 1 << 2 << price << quantity << expected << error;
+            QTest::newRow(name) << kParRates << 1 << 2 << price << quantity << expected << error;
         };
         line("price text read as far as it is a number", QStringLiteral("12.5kg"), 5, 2.5);
         line("nothing over nothing", 0.0, 0.0, 0, errnum::Overflow);
@@ -293,7 +243,7 @@ private slots:
     {
         QFETCH(int, sessionDepartment);
         QFETCH(QString, departments);
-        auto c = entryDatabase({{10, 1, 3}, {11, 1, 2}});
+        auto c = entryDatabase({Bill(10).department(3), Bill(11).department(2)});
         frmlocalpurchasecosting &w = openNew(c, qint16(sessionDepartment), 1);
         QCOMPARE(listed(w.cboDepartmentName()) + (w.cboDepartmentName()->isEnabled() ? "" : " locked"), departments);
         const bool chosen = !departments.contains(QLatin1String("@-1"));
@@ -323,7 +273,8 @@ private slots:
         QFETCH(QString, date);
         QLocale::setDefault(locale);
         // costed, cancelled, another department, another shop, a costed bill of the third shop
-        auto c = entryDatabase({{10, 1, 1}, {11, 1, 1, 1}, {12, 1, 1, 0, 1}, {13, 1, 2}, {14, 2, 2}, {15, 3, 1, 1}});
+        auto c = entryDatabase({Bill(10), Bill(11).costed(), Bill(12).cancelled(), Bill(13).department(2),
+                                Bill(14).shop(2).department(2), Bill(15).shop(3).costed()});
         frmlocalpurchasecosting &w = openNew(c, qint16(sessionDepartment), 1);
         QCOMPARE(listed(w.cboShop()), shops);
         QCOMPARE(listed(w.cboPurchNo()), bills);
@@ -333,7 +284,7 @@ private slots:
 
     void aliasRenamesShopCaption()
     {
-        startEntrySession(entryDatabase({{10}}), 0);
+        startEntrySession(entryDatabase({Bill(10)}), 0);
         moduleState().GBlnAlias = true;
         moduleState().GStrAlias1 = QStringLiteral("Store");
         entryWindow().Load();
@@ -352,19 +303,19 @@ private slots:
         const QStringList threeLines = {"10:1:1:10", "10:2:1:20", "10:3:1:30"};
         QTest::newRow("800 / 4 at 0.0125") << kDollarBill << kBritish << QStringList{"10:1:4:800"} << 10
                                            << QStringList{"1|IT-1|Item 1|4.000|2.5|2.5|1"} << 0;
-        QTest::newRow("whole cost keeps the separator") << kSameCurrency << kBritish << QStringList{"10:1:4:100"} << 10
+        QTest::newRow("whole cost keeps the separator") << kParRates << kBritish << QStringList{"10:1:4:100"} << 10
                                                         << QStringList{"1|IT-1|Item 1|4.000|25.|25.|1"} << 0;
-        QTest::newRow("three decimals at most") << kSameCurrency << kBritish << QStringList{"10:1:1:0.12345"} << 10
+        QTest::newRow("three decimals at most") << kParRates << kBritish << QStringList{"10:1:1:0.12345"} << 10
                                                 << QStringList{"1|IT-1|Item 1|1.000|0.123|0.123|1"} << 0;
         QTest::newRow("comma decimals") << kDollarBill << german << QStringList{"10:1:4.5:900"} << 10
                                         << QStringList{"1|IT-1|Item 1|4,500|2,5|2,5|1"} << 0;
         QTest::newRow("second bill restarts at 1")
-            << kSameCurrency << kBritish << (threeLines + QStringList{"11:5:2:7", "11:4:1:3"}) << 11
+            << kParRates << kBritish << (threeLines + QStringList{"11:5:2:7", "11:4:1:3"}) << 11
             << QStringList{"1|IT-5|Item 5|2.000|3.5|3.5|5", "2|IT-4|Item 4|1.000|3.|3.|4"} << 0;
-        QTest::newRow("bill without lines: one empty row") << kSameCurrency << kBritish << threeLines << 11
+        QTest::newRow("bill without lines: one empty row") << kParRates << kBritish << threeLines << 11
                                                            << QStringList{"||||||"} << 0;
         QTest::newRow("quantity 0: reported, no later line")
-            << kSameCurrency << kBritish << QStringList{"10:1:2:5", "10:2:0:5", "10:3:1:5"} << 10
+            << kParRates << kBritish << QStringList{"10:1:2:5", "10:2:0:5", "10:3:1:5"} << 10
             << QStringList{"1|IT-1|Item 1|2.000|2.5|2.5|1", "2|IT-2|Item 2|0.000|||"} << errnum::DivisionByZero;
     }
     // Bill 10's vendor in currency 1, the inventory account in currency 2.
@@ -377,10 +328,10 @@ private slots:
         QFETCH(QStringList, rows);
         QFETCH(int, error);
         QLocale::setDefault(locale);
-        auto c = entryDatabase({{10, 1, 1, 0, 0, 1, rates}, {11}}, 2);
+        auto c = entryDatabase({Bill(10).rates(rates), Bill(11)}, 2);
         for (const QString &line : lines) {
             const QStringList f = line.split(QLatin1Char(':'));
-            addLine(c, f[0].toInt(), 1, f[1].toInt(), f[2].toDouble(), f[3].toDouble());
+            addBillLine(c, f[0].toInt(), 1, f[1].toInt(), f[2].toDouble(), f[3].toDouble());
         }
         frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
         if (shown != 10) {
@@ -415,17 +366,15 @@ private slots:
         QFETCH(int, columns);
         QFETCH(int, firstId);
         QFETCH(bool, applied);
-        auto c = entryDatabase({{10}});
+        auto c = entryDatabase({Bill(10)});
         // names matched without case and outer blanks; another grid's layout left alone
-        c->execute(QStringLiteral("insert into aListViewHeader (lvwid, lvwtransname, lvwname, lvwmodulename) values "
-                                  "(4, ' LocalPurchaseCosting ', 'MFGSPLITDETAILS', 'frmLocalPurchaseCosting '),"
-                                  " (5, 'localpurchase', 'mfgSplitDetails', 'frmlocalpurchasecosting')"));
+        addGridLayout(c, 4, QStringLiteral(" LocalPurchaseCosting "), QStringLiteral("MFGSPLITDETAILS"),
+                      QStringLiteral("frmLocalPurchaseCosting "));
+        addGridLayout(c, 5, QStringLiteral("localpurchase"), QStringLiteral("mfgSplitDetails"), QStringLiteral("frmlocalpurchasecosting"));
         for (int col = firstId; col < firstId + columns; ++col)
-            c->execute(QStringLiteral("insert into aListViewDetails (lvwdid, lvwcolid, lvwdcolname, lvwdcolwidth, lvwdcolalign) "
-                                      "values (4, ?, ?, ?, ?)"),
-                       {col, QStringLiteral("Column %1").arg(col), 1000 + col, col % 9});
-        c->execute(QStringLiteral("insert into aListViewDetails values (5, 0, 'Other grid', 700, 1)"));
-        addLine(c, 10, 1, 3, 2.0, 9.0);
+            addLayoutColumn(c, 4, col, QStringLiteral("Column %1").arg(col), 1000 + col, col % 9);
+        addLayoutColumn(c, 5, 0, QStringLiteral("Other grid"), 700, 1);
+        addBillLine(c, 10, 1, 3, 2.0, 9.0);
         const FlexGrid *grid = openNew(c, 0, 1, 10).mfgSplitDetails();
         QCOMPARE(grid->cols(), 7);
         if (applied) {
@@ -460,8 +409,8 @@ private slots:
     {
         QFETCH(int, shop);
         QFETCH(QString, price);
-        auto c = entryDatabase({{10, 2, 1, 0, 0, 1, QStringLiteral("2:-1:")}, {10, 1, 1, 0, 0, 1, kDollarBill}}, 2);
-        addLine(c, 10, shop, 1, 4.0, 800.0);
+        auto c = entryDatabase({Bill(10).shop(2).rates(QStringLiteral("2:-1:")), Bill(10).rates(kDollarBill)}, 2);
+        addBillLine(c, 10, shop, 1, 4.0, 800.0);
         const FlexGrid *grid = openNew(c, 0, shop, 10).mfgSplitDetails();
         QCOMPARE(grid->textMatrix(1, 4), price);
     }
@@ -469,11 +418,10 @@ private slots:
     // Another company's settings come first in the table; the session's company's apply.
     void settingsAreTheSessionCompanys()
     {
-        auto c = entryDatabase({{10, 1, 1, 0, 0, 1, kDollarBill}}, 2);
-        c->execute(QStringLiteral("insert into aPackageSettings (companyid, inventoryid, GoodsInTransitID, CompanyDepartment, Alias) "
-                                  "values (0, 3001, 3002, 2, 0)"));
-        c->execute(QStringLiteral("insert into aAccountMaster (accountid, accountname, companyid, currencyid) values (3001, 'Other', 0, 1)"));
-        addLine(c, 10, 1, 1, 4.0, 800.0);
+        auto c = entryDatabase({Bill(10).rates(kDollarBill)}, 2);
+        addSettings(c, Settings(0).backDays({}).inventory(3001).goodsInTransit(3002).department(2));
+        addAccount(c, 3001, QStringLiteral("Other"), 0, 1);
+        addBillLine(c, 10, 1, 1, 4.0, 800.0);
         frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
         QCOMPARE(listed(w.cboDepartmentName()), QStringLiteral("Purchase,Stores @1"));
         QCOMPARE(w.mfgSplitDetails()->textMatrix(1, 4), QStringLiteral("2.5"));
@@ -481,7 +429,7 @@ private slots:
 
     void serialNumbersRunPast32767()
     {
-        auto c = entryDatabase({{10}});
+        auto c = entryDatabase({Bill(10)});
         c->executeNativeScript(QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32770) "
             "INSERT INTO losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, lpditemunitprice) "
@@ -502,7 +450,7 @@ private slots:
     {
         QFETCH(bool, withRowguid);
         QFETCH(QStringList, items);
-        auto c = entryDatabase({{10}});
+        auto c = entryDatabase({Bill(10)});
         if (!withRowguid)
             c->executeNativeScript(QStringLiteral(
                 "DROP TABLE losLocalPurchaseDetail; CREATE TABLE losLocalPurchaseDetail (lpdbillid INTEGER, lpdShopId INTEGER, "
@@ -512,7 +460,7 @@ private slots:
                                "C0000000-0000-0000-0000-000000000000"};
         for (int i = 0; i < 3; ++i) {
             if (withRowguid)
-                addLine(c, 10, 1, 3 - i, 1.0, 1.0, QString::fromLatin1(guids[i]));
+                addBillLine(c, 10, 1, 3 - i, 1.0, 1.0, QString::fromLatin1(guids[i]));
             else
                 c->execute(QStringLiteral("insert into losLocalPurchaseDetail values (10, 1, ?, 1, 1)"), {3 - i});
         }
@@ -524,8 +472,8 @@ private slots:
 
     void toolTipShowsTheCellUnderTheMouse()
     {
-        auto c = entryDatabase({{10}});
-        addLine(c, 10, 1, 2, 3.0, 6.0);
+        auto c = entryDatabase({Bill(10)});
+        addBillLine(c, 10, 1, 2, 3.0, 6.0);
         frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -556,7 +504,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, shopDisabled);
         QFETCH(QString, to);
-        frmlocalpurchasecosting &w = openNew(entryDatabase({{10}}), 1, 1, 10);
+        frmlocalpurchasecosting &w = openNew(entryDatabase({Bill(10)}), 1, 1, 10);
         w.cboShop()->setEnabled(!shopDisabled);
         w.show();
         w.activateWindow();
@@ -574,8 +522,9 @@ private slots:
     // A costing in dollars (rate 0.0125) opened from the register.
     void editOpensTheSavedCosting()
     {
-        auto c = entryDatabase({{21, 2, 2}}, 2);
-        addCosting(c, 7, {20, 2, 2, 0, 0, 1, kDollarBill}, 0, {{1, 4.0, 2.5, 2.75}, {3, 1.5, 0.1234, 0.5}});
+        auto c = entryDatabase({Bill(21).shop(2).department(2)}, 2);
+        addCostedBill(c, Bill(20).shop(2).department(2).rates(kDollarBill),
+                      Costing(7).detail(1, 4.0, 2.5, 2.75).detail(3, 1.5, 0.1234, 0.5));
         QStringList seen;
         int pointer = 0;
         FrmMaster &master = editCosting(c, [&seen, &pointer](frmlocalpurchasecosting &entry) {
@@ -602,8 +551,7 @@ private slots:
     void editLoadsEveryLineInSavedOrder()
     {
         auto c = entryDatabase();
-        addCosting(c, 7, {20, 2}, 0, {{1, 1.0, 2.0, 2.0}, {2, 2.0, 3.0, 3.0}, {3, 3.0, 4.0, 4.0}});
-        c->execute(QStringLiteral("update loaLocalPurchaseCostingDetail set lpcdcostedprice=NULL, lpcdbillunitprice=NULL where lpcditemid=2"));
+        addCostedBill(c, Bill(20).shop(2), Costing(7).detail(1, 1.0, 2.0, 2.0).detail(2, 2.0, {}, {}).detail(3, 3.0, 4.0, 4.0));
         // Stored out of detail-id order.
         c->execute(QStringLiteral("update loaLocalPurchaseCostingDetail set lpcddetailid=lpcddetailid+1000 where lpcditemid=1"));
         QStringList rows;
@@ -619,9 +567,9 @@ private slots:
     // An Edit that fails before the window shows must not leave it loaded for the next opening.
     void failedEditLeavesNothingForTheNextOpening()
     {
-        auto c = entryDatabase({{30, 1}});
-        addCosting(c, 7, {20, 2}, 0, {{1, 1.0, 2.0, 2.0}});
-        addLine(c, 30, 1, 4, 1.0, 8.0);
+        auto c = entryDatabase({Bill(30)});
+        addCostedBill(c, Bill(20).shop(2), Costing(7).detail(1, 1.0, 2.0, 2.0));
+        addBillLine(c, 30, 1, 4, 1.0, 8.0);
         startSession(c, 1, 0, kProcessDate);
         frmMaster().Form_Load();
         frmMaster().show();
@@ -675,9 +623,9 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QStringList, messages);
         QFETCH(QString, after);
-        auto c = entryDatabase({{30, 1}});
-        addCosting(c, 7, {20, 2}, storedDone, {{1, 1.0, 2.0, 2.0}});
-        addLine(c, 30, 1, 4, 1.0, 8.0);
+        auto c = entryDatabase({Bill(30)});
+        addCostedBill(c, Bill(20).shop(2), Costing(7).done(storedDone).detail(1, 1.0, 2.0, 2.0));
+        addBillLine(c, 30, 1, 4, 1.0, 8.0);
         m_answer = answer;
         QString opened, seenAfter, flexFlag = QStringLiteral("untouched");
         editCosting(c, [&](frmlocalpurchasecosting &entry) {

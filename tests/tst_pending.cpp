@@ -5,6 +5,7 @@
 #include "db/tsql/sqldatetime.h"
 #include "db/values.h"
 #include "entry/frmlocalpurchasecosting.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "pending/frmpendingmaster.h"
 #include "register/frmmaster.h"
@@ -23,44 +24,22 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kProcessDate(QDate(2012, 3, 15), QTime(11, 5));
-
 const QString kAcme = QStringLiteral("Acme Traders");
 
-struct Bill {
-    int id;
+// Each bill has a vendor of its own, numbered as the bill.
+struct PendingBill {
+    Bill bill;
     QString vendor = kAcme;
-    int department = 1, shop = 1;
-    QVariant confirmed = 1, costed = 0, cancelled = 0;
-    int company = 1;
-    QDateTime made = QDateTime(QDate(2012, 3, 15), QTime(9, 0));
 };
 
-// Bill numbers are "B-" and the id; each bill has a vendor of its own.
-void addBill(const ConnectionPtr &c, const Bill &b)
-{
-    c->execute(QStringLiteral("insert into aVendorMaster (VendorID, vendorname, CurrencyID, companyid) values (?, ?, 1, 1)"),
-               {b.id, b.vendor});
-    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphBillDate, lphBillTime, "
-                              "lphBillAmount, lphVendorID, lphCompanyID, lphDepartmentID, lphcosted, lphcancelled, lphConfirmed) "
-                              "values (?, ?, ?, ?, ?, 100, ?, ?, ?, ?, ?, ?)"),
-               {b.id, b.shop, QStringLiteral("B-%1").arg(b.id), QDateTime(b.made.date(), QTime(0, 0)), b.made, b.id,
-                b.company, b.department, b.costed, b.cancelled, b.confirmed});
-}
-
-ConnectionPtr databaseWith(const QVector<Bill> &bills)
+ConnectionPtr databaseWith(const QVector<PendingBill> &bills)
 {
     auto c = openNewDatabase();
-    for (const Bill &b : bills)
-        addBill(c, b);
+    for (const PendingBill &b : bills) {
+        addVendor(c, b.bill.id(), b.vendor);
+        addBill(c, Bill(b.bill).vendor(b.bill.id()));
+    }
     return c;
-}
-
-// The shared objects the register creates on load, for windows opened without it.
-void createSharedObjects()
-{
-    moduleState().GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);
-    moduleState().GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
 }
 
 frmPendingMaster &openPending(const ConnectionPtr &c, qint16 department = 0, const QString &mode = {})
@@ -124,7 +103,7 @@ private slots:
     {
         QTest::addColumn<int>("department");
         QTest::addColumn<QStringList>("listed"); // id|bill no|date|vendor|shop|confirmed
-        const QString day = value::shortDate(QDate(2012, 3, 15));
+        const QString day = value::shortDate(kBillMade.date());
         const QString first = "1|B-1|" + day + "|Acme Traders|1|Yes";
         const QString second = "2|B-2|" + day + "|Bharat Stores|3|Yes";
         QTest::newRow("all departments") << 0 << QStringList{first, second};
@@ -137,9 +116,9 @@ private slots:
         QFETCH(int, department);
         QFETCH(QStringList, listed);
         // bills 3 to 7 are never listed: unconfirmed, confirmation unknown, costed, cancelled, another company's
-        auto c = databaseWith({{1}, {2, QStringLiteral("Bharat Stores"), 2, 3}, {3, kAcme, 1, 1, 0},
-                               {4, kAcme, 1, 1, QVariant()}, {5, kAcme, 1, 1, 1, 1}, {6, kAcme, 1, 1, 1, 0, 1},
-                               {7, kAcme, 1, 1, 1, 0, 0, 2}});
+        auto c = databaseWith({{Bill(1)}, {Bill(2).department(2).shop(3), QStringLiteral("Bharat Stores")},
+                               {Bill(3).confirmed(0)}, {Bill(4).confirmed({})}, {Bill(5).costed()}, {Bill(6).cancelled()},
+                               {Bill(7).company(2)}});
         frmPendingMaster &w = openPending(c, qint16(department));
         const ListView *list = w.lvwPending();
         QCOMPARE(items(list, {0, 1, 2, 3, 5, 6}), listed);
@@ -174,9 +153,7 @@ private slots:
         QFETCH(QString, storedTime);
         QFETCH(QDateTime, now);
         QFETCH(QString, elapsed);
-        Bill bill{1};
-        bill.made = made;
-        auto c = databaseWith({bill});
+        auto c = databaseWith({{Bill(1).made(made)}});
         if (!storedTime.isEmpty())
             c->execute(QStringLiteral("update losLocalPurchaseHeader set lphBillTime=?"), {storedTime});
         sqldt::setServerClock([now] { return now; });
@@ -195,7 +172,7 @@ private slots:
         QFETCH(int, column);
         QFETCH(QStringList, order);
         frmPendingMaster &w = openPending(databaseWith(
-            {{9, QStringLiteral("apex")}, {10, QStringLiteral("Zenith")}, {100, QStringLiteral("Bharat")}}));
+            {{Bill(9), QStringLiteral("apex")}, {Bill(10), QStringLiteral("Zenith")}, {Bill(100), QStringLiteral("Bharat")}}));
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ListView *list = w.lvwPending();
         QCOMPARE(items(list, {3}), (QStringList{"apex", "Zenith", "Bharat"}));
@@ -219,8 +196,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, selected);
-        frmPendingMaster &w = openPending(databaseWith({{1, QStringLiteral("Acme")}, {2, QStringLiteral("Bharat Stores")},
-                                                        {3, QStringLiteral("Bharat Agencies")}}));
+        frmPendingMaster &w = openPending(databaseWith({{Bill(1), QStringLiteral("Acme")}, {Bill(2), QStringLiteral("Bharat Stores")},
+                                                        {Bill(3), QStringLiteral("Bharat Agencies")}}));
         w.txtsearchtext()->setFocus();
         w.txtsearchtext()->setText(text);
         QTest::keyClick(w.txtsearchtext(), Qt::Key_Return);
@@ -246,9 +223,7 @@ private slots:
     {
         QFETCH(bool, byKey);
         QFETCH(bool, empty);
-        DemoOptions options;
-        options.now = kProcessDate;
-        frmPendingMaster &w = openPending(empty ? openNewDatabase() : openNewDatabase(true, options));
+        frmPendingMaster &w = openPending(empty ? openNewDatabase() : openDemoDatabase(kProcessDate));
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ListView *list = w.lvwPending();
         const int chosen = list->listItemCount() / 2 + 1;
@@ -291,9 +266,7 @@ private slots:
     // New in the register shows a fresh list each time and re-gates the register afterwards.
     void registerNewShowsPendingModally()
     {
-        DemoOptions options;
-        options.now = kProcessDate;
-        auto c = openNewDatabase(true, options);
+        auto c = openDemoDatabase(kProcessDate);
         startSession(c, demo::adminUserId, 0, kProcessDate);
         FrmMaster &master = frmMaster();
         master.Form_Load();
@@ -317,7 +290,7 @@ private slots:
 
     void loadFailureIsReported()
     {
-        auto c = databaseWith({{1}});
+        auto c = databaseWith({{Bill(1)}});
         c->executeNativeScript(QStringLiteral("DROP TABLE aVendorMaster;"));
         frmPendingMaster &w = openPending(c, 0, QStringLiteral("N"));
         QCOMPARE(m_errors->size(), 1);

@@ -2,6 +2,7 @@
 #include "controls/flexgrid.h"
 #include "controls/messagebox.h"
 #include "db/recordset.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "shell/reporterror.h"
@@ -21,30 +22,17 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kProcessDate(QDate(2012, 3, 15), QTime(10, 0));
 const QStringList kCaptions = {QStringLiteral("Costing Id"), QStringLiteral("Costing No"), QStringLiteral("Costing Date"),
                                QStringLiteral("Shop Name"), QStringLiteral("Bill No"), QStringLiteral("Bill Amount"),
                                QStringLiteral("Cancelled"), QStringLiteral("Costing Done")};
-
-struct Costing {
-    int id;
-    QString date; // as the suite writes it
-    int shop = 1;
-    int department = 1;
-    QVariant cancelled = 0;
-    QVariant done = 0;
-};
 
 // A file with only what the register reads: settings, users, rights, shops, captions.
 ConnectionPtr registerDatabase(const QVariant &rights = QStringLiteral("NEDP"))
 {
     auto c = openNewDatabase();
-    c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, "
-                              "CompanyDepartment, Alias) values (1, 30, 1001, 1002, 1, 0)"));
-    c->execute(QStringLiteral("insert into aUsers (userid, username) values (1, 'ADMIN')"));
-    if (rights.isValid())
-        c->execute(QStringLiteral("insert into aUserRights (userid, interfaceid, functionrights) values (1, 2011, ?)"), {rights});
-    c->execute(QStringLiteral("insert into aShops (ShopId, shopname) values (1, 'Main Street')"));
+    addSettings(c);
+    addUser(c, User(1, QStringLiteral("ADMIN")).rights(rights));
+    addShop(c, 1, QStringLiteral("Main Street"));
     c->execute(QStringLiteral("insert into aTables (tableid, tablename) values (1, 'loalocalpurchasecostingheader')"));
     for (int i = 0; i < kCaptions.size(); ++i)
         c->execute(QStringLiteral("insert into aTableColumns (tableid, columnid, columnname, ColumnHeader) values (1, ?, ?, ?)"),
@@ -52,15 +40,12 @@ ConnectionPtr registerDatabase(const QVariant &rights = QStringLiteral("NEDP"))
     return c;
 }
 
-void addCosting(const ConnectionPtr &c, const Costing &k)
+// Costing <id> of bill <id>, dated as the suite writes dates; the bill's amount tells the rows apart.
+void addCosting(const ConnectionPtr &c, int id, const QString &date, int shop = 1, int department = 1,
+                const QVariant &cancelled = 0, const QVariant &done = 0)
 {
-    c->execute(QStringLiteral("insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphBillAmount, "
-                              "lphCompanyID, lphDepartmentID, lphcosted, lphcancelled, lphConfirmed) values (?, ?, ?, ?, 1, ?, 1, 0, 1)"),
-               {k.id, k.shop, QStringLiteral("B-%1").arg(k.id), 100.0 * k.id + 0.5, k.department});
-    c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchdate, lpchshopid, "
-                              "lpchbillid, lpchDepartmentid, lpchcompanyid, lpchcancelled, lpchCostingDone) "
-                              "values (?, ?, '") + k.date + QStringLiteral("', ?, ?, ?, 1, ?, ?)"),
-               {k.id, QStringLiteral("LPC-%1").arg(k.id), k.shop, k.id, k.department, k.cancelled, k.done});
+    addCostedBill(c, Bill(id).shop(shop).department(department).amount(100.0 * id + 0.5),
+                  Costing(id).date(date).cancelled(cancelled).done(done));
 }
 
 FrmMaster &openRegister(const ConnectionPtr &c, qint16 department = 0, qint16 company = 1)
@@ -122,10 +107,10 @@ private slots:
         QFETCH(int, department);
         QFETCH(QStringList, numbers);
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("2012-02-13 23:59:00")});
-        addCosting(c, {2, QStringLiteral("20120214")});
-        addCosting(c, {3, QStringLiteral("2012/03/01"), 1, 5});
-        addCosting(c, {4, QStringLiteral("2012-04-01")});
+        addCosting(c, 1, QStringLiteral("2012-02-13 23:59:00"));
+        addCosting(c, 2, QStringLiteral("20120214"));
+        addCosting(c, 3, QStringLiteral("2012/03/01"), 1, 5);
+        addCosting(c, 4, QStringLiteral("2012-04-01"));
         FrmMaster &w = openRegister(c, qint16(department));
         QCOMPARE(column(w.FlexMaster(), 1), numbers);
         QVERIFY(moduleState().GStrMasterSql.contains(QLatin1String(">='20120214' order by lpchcostingid")));
@@ -136,9 +121,9 @@ private slots:
     void cellsAndCaptions()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301"), 9});
-        addCosting(c, {2, QStringLiteral("20120302"), 1, 1, 2, 1});
-        addCosting(c, {3, QStringLiteral("20120303"), 1, 1, 1, 0});
+        addCosting(c, 1, QStringLiteral("20120301"), 9);
+        addCosting(c, 2, QStringLiteral("20120302"), 1, 1, 2, 1);
+        addCosting(c, 3, QStringLiteral("20120303"), 1, 1, 1, 0);
         FrmMaster &w = openRegister(c);
         const FlexGrid *grid = w.FlexMaster();
         QCOMPARE(grid->cols(), 8);
@@ -190,7 +175,7 @@ private slots:
         c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (1, ?)"), {shopWord});
         c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (2, 'Depot')"));
         c->execute(QStringLiteral("update aTableColumns set ColumnHeader='godown stock' where columnid=5"));
-        addCosting(c, {1, QStringLiteral("20120301")});
+        addCosting(c, 1, QStringLiteral("20120301"));
         FrmMaster &w = openRegister(c);
         QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
         QCOMPARE(w.FlexMaster()->textMatrix(0, 4), stockCaption);
@@ -212,11 +197,10 @@ private slots:
         QFETCH(int, sessionCompany);
         QFETCH(QString, shopCaption);
         auto c = registerDatabase();
-        c->execute(QStringLiteral("insert into aPackageSettings (companyid, backNoofDays, inventoryid, GoodsInTransitID, "
-                                  "CompanyDepartment, Alias) values (2, 30, 2001, 2002, 1, 0)"));
+        addSettings(c, Settings(2).inventory(2001).goodsInTransit(2002));
         c->execute(QStringLiteral("update aPackageSettings set Alias=1 where companyid=?"), {aliasedCompany});
         c->execute(QStringLiteral("insert into aAlias (Aliasid, Alias) values (1, 'Store'), (2, 'Depot')"));
-        addCosting(c, {1, QStringLiteral("20120301")});
+        addCosting(c, 1, QStringLiteral("20120301"));
         FrmMaster &w = openRegister(c, 0, qint16(sessionCompany));
         QCOMPARE(w.FlexMaster()->textMatrix(0, 3), shopCaption);
         QVERIFY(m_errors->isEmpty());
@@ -278,7 +262,7 @@ private slots:
         QFETCH(QVariant, done);
         QFETCH(QString, enabled);
         auto c = registerDatabase(rights);
-        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 0, done});
+        addCosting(c, 1, QStringLiteral("20120301"), 1, 1, 0, done);
         FrmMaster &w = openRegister(c);
         const QString seen = QString::number(w.cmdnew()->isEnabled()) + QString::number(w.CmdEdit()->isEnabled())
             + QString::number(w.CmdDelete()->isEnabled()) + QString::number(w.cmdPreview()->isEnabled());
@@ -304,7 +288,7 @@ private slots:
         QFETCH(QString, focused);
         auto c = registerDatabase(rights);
         if (!empty)
-            addCosting(c, {1, QStringLiteral("20120301")});
+            addCosting(c, 1, QStringLiteral("20120301"));
         FrmMaster &w = openRegister(c);
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -316,8 +300,8 @@ private slots:
     void doneRowNeverEnablesDelete()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 0, 1});
-        addCosting(c, {2, QStringLiteral("20120302")});
+        addCosting(c, 1, QStringLiteral("20120301"), 1, 1, 0, 1);
+        addCosting(c, 2, QStringLiteral("20120302"));
         FrmMaster &w = openRegister(c);
         QVERIFY(w.CmdDelete()->isEnabled());
         w.FlexMaster()->setRow(1);
@@ -348,7 +332,7 @@ private slots:
     void failingLoadIsReported()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301")});
+        addCosting(c, 1, QStringLiteral("20120301"));
         c->executeNativeScript(QStringLiteral("DROP TABLE aTableColumns;"));
         setEntryMode(QStringLiteral("E"));
         FrmMaster &w = openRegister(c);
@@ -377,8 +361,8 @@ private slots:
     void showTwiceReloadsWithNewValues()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301")});
-        addCosting(c, {2, QStringLiteral("20120302"), 1, 5});
+        addCosting(c, 1, QStringLiteral("20120301"));
+        addCosting(c, 2, QStringLiteral("20120302"), 1, 5);
         clsLocalPurchCost module;
         module.setAdocon(c);
         module.setIntUserID(1);
@@ -401,7 +385,7 @@ private slots:
     void columnLayoutComesBack()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301")});
+        addCosting(c, 1, QStringLiteral("20120301"));
         FrmMaster &w = openRegister(c);
         w.FlexMaster()->setColWidth(2, 2222);
         w.cmdClose()->click();
@@ -414,15 +398,13 @@ private slots:
 
     void demoDatabaseOpens()
     {
-        DemoOptions options;
-        options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
-        auto c = openNewDatabase(true, options);
-        startSession(c, demo::adminUserId, 0, options.now);
+        auto c = openDemoDatabase();
+        startSession(c, demo::adminUserId, 0, kDemoNow);
         FrmMaster &w = frmMaster();
         w.Form_Load();
         w.show();
         const qint64 listed = queryValue(c, QStringLiteral("select count(*) from loaLocalPurchaseCostingHeader where lpchdate >= '%1'")
-                                                .arg(options.now.addDays(-demo::backNoofDays).toString(QStringLiteral("yyyyMMdd"))))
+                                                .arg(kDemoNow.addDays(-demo::backNoofDays).toString(QStringLiteral("yyyyMMdd"))))
                                   .toLongLong();
         QVERIFY(listed > 0);
         QCOMPARE(w.FlexMaster()->rows() - 1, listed);

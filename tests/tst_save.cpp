@@ -1,6 +1,7 @@
 #include "db/recordset.h"
 #include "db/values.h"
 #include "entry/costingsave.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "services/defaults.h"
 #include "shell/session.h"
@@ -17,55 +18,33 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kNow(QDate(2026, 12, 1), QTime(12, 0));
-
-struct Bill {
+struct WaitingBill {
     qint32 billId = 0;
     qint32 shopId = 0;
     qint32 departmentId = 0;
 };
 
-QVector<Bill> waitingBills(const ConnectionPtr &c)
+QVector<WaitingBill> waitingBills(const ConnectionPtr &c)
 {
-    QVector<Bill> bills;
+    QVector<WaitingBill> bills;
     for (const QVariantList &row : queryRows(c, QStringLiteral("select lphBillID, lphShopID, lphDepartmentID from losLocalPurchaseHeader "
                                                                "where lphcosted=0 and lphcancelled=0 and lphConfirmed=1 order by lphBillID")))
         bills.append({row[0].toInt(), row[1].toInt(), row[2].toInt()});
     return bills;
 }
 
-// The costing the entry window would hold for the bill, prices at a rate of 1.
-CostingToSave costingOf(const ConnectionPtr &c, const Bill &bill, bool costFix)
+CostingToSave costingOf(const ConnectionPtr &c, const WaitingBill &bill, bool costFix)
 {
-    CostingToSave costing;
-    costing.departmentId = bill.departmentId;
-    costing.shopId = bill.shopId;
-    costing.billId = bill.billId;
-    costing.purchaseNo = QStringLiteral("P-%1").arg(bill.billId);
-    costing.remarks = QStringLiteral("  checked against the vendor's copy");
-    costing.costingDate = QDate(2026, 12, 1);
-    costing.costFix = costFix;
-    for (const QVariantList &row : queryRows(c, QStringLiteral("select lpditemid, lpditemquantity, lpditemunitprice from "
-                                                               "losLocalPurchaseDetail where lpdbillid=? and lpdShopId=? order by rowguid"),
-                                             {bill.billId, bill.shopId})) {
-        const double price = row[2].toDouble() / row[1].toDouble();
-        // Different from the costed price, so that a swap of the two columns shows.
-        const double billUnitPrice = price + 0.25;
-        costing.lines.append({row[0].toString(), value::formatFixed3(row[1].toDouble()), value::formatUpTo3(price),
-                              value::formatUpTo3(billUnitPrice)});
-    }
-    costing.linesShopId = bill.shopId;
-    costing.linesBillId = bill.billId;
-    return costing;
+    return costingOfBill(c, bill.shopId, bill.billId, costFix);
 }
 
 void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode = QStringLiteral("N"))
 {
-    startSession(c, 1, department, kNow);
+    startSession(c, 1, department, kDemoNow);
     setEntryMode(mode);
     moduleState().GStrUserName = QStringLiteral("ADMIN");
     moduleState().GObjAuditTrail = std::make_shared<DefaultAuditTrail>();
-    moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kNow);
+    moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kDemoNow);
 }
 
 // Saves on the session's connection, which startSaving() set to `c`.
@@ -97,7 +76,7 @@ int runConcurrentSaver(const QString &file, int parity)
     auto c = openDatabase(file);
     startSaving(c, 0);
     int saved = 0;
-    for (const Bill &bill : waitingBills(c)) {
+    for (const WaitingBill &bill : waitingBills(c)) {
         if (bill.billId % 2 != parity || saved == 15)
             continue;
         qint32 id = 0;
@@ -114,12 +93,7 @@ class TestSave : public QObject {
     Q_OBJECT
 
 private:
-    ConnectionPtr demo()
-    {
-        DemoOptions options;
-        options.now = kNow;
-        return openNewDatabase(true, options);
-    }
+    ConnectionPtr demo() { return openDemoDatabase(); }
 
 private slots:
     void init() { answerMessages(); }
@@ -184,10 +158,9 @@ private slots:
     {
         QFETCH(bool, costFix);
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
+        const WaitingBill bill = waitingBills(c).first();
         // Another company's settings, which the database returns first.
-        c->execute(QStringLiteral("insert into aPackageSettings (companyid, inventoryid, GoodsInTransitID) values (?, 9001, 9002)"),
-                   {demo::companyId - 1});
+        addSettings(c, Settings(demo::companyId - 1).inventory(9001).goodsInTransit(9002));
         startSaving(c, qint16(bill.departmentId));
         const CostingToSave costing = costingOf(c, bill, costFix);
         const QString rates = QStringLiteral("select itemid, itemrate from aItem order by itemid");
@@ -206,7 +179,7 @@ private slots:
             "lpchcostingdoneby, lpchcancelled, lpchposted, lpchInventoryaccid, lpchgoodsintransitaccid, lpchcompanyid "
             "from loaLocalPurchaseCostingHeader where lpchcostingid=?"), {id}).first();
         QVERIFY(header[0].toString().startsWith(prefix));
-        QCOMPARE(header[1].toDateTime(), QDateTime(QDate(2026, 12, 1), QTime(0, 0)));
+        QCOMPARE(header[1].toDateTime(), QDateTime(kDemoNow.date(), QTime(0, 0)));
         QCOMPARE(header[2].toInt(), bill.shopId);
         QCOMPARE(header[3].toInt(), bill.billId);
         QCOMPARE(header[4].toInt(), bill.departmentId);
@@ -264,17 +237,15 @@ private slots:
         QFETCH(bool, edit);
         QFETCH(QString, finalRate);
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
+        const WaitingBill bill = waitingBills(c).first();
         const QVector<QVariantList> items = queryRows(c, QStringLiteral("select top 2 itemid from aItem order by itemid"));
         const int x = items[0][0].toInt(), y = items[1][0].toInt();
         c->execute(QStringLiteral("delete from losLocalPurchaseDetail where lpdbillid=? and lpdShopId=?"), {bill.billId, bill.shopId});
         const std::tuple<int, double, double> lines[] = {{x, 10, 200}, {y, 5, 30}, {x, 10, 200}, {x, 10, 400}}; // the line's price
         int order = 0;
         for (const auto &[item, quantity, price] : lines)
-            c->execute(QStringLiteral("insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, "
-                                      "lpditemunitprice, rowguid) values (?, ?, ?, ?, ?, ?)"),
-                       {bill.billId, bill.shopId, item, quantity, price,
-                        QStringLiteral("0000000%1-0000-0000-0000-000000000000").arg(order++)});
+            addBillLine(c, bill.billId, bill.shopId, item, quantity, price,
+                        QStringLiteral("0000000%1-0000-0000-0000-000000000000").arg(order++));
         // Stock so that what is valued before the bill is 10 of X and none of Y.
         for (const auto &[item, valued, rate] : {std::tuple{x, 10.0, 10.0}, std::tuple{y, 0.0, 4.0}}) {
             const double uncosted = queryValue(c, QStringLiteral("select isnull(sum(lpdItemQuantity),0) from losLocalPurchaseHeader h, "
@@ -283,7 +254,7 @@ private slots:
                                                                  "d.lpditemid=?"), {item}).toDouble();
             c->execute(QStringLiteral("delete from losGodownStock where ItemId=?"), {item});
             c->execute(QStringLiteral("delete from losShopStock where ItemId=?"), {item});
-            c->execute(QStringLiteral("insert into losGodownStock (GodownId, ItemId, Stock) values (1, ?, ?)"), {item, valued + uncosted});
+            addGodownStock(c, 1, item, valued + uncosted);
             c->execute(QStringLiteral("update aItem set itemrate=? where itemid=?"), {rate, item});
         }
 
@@ -310,7 +281,7 @@ private slots:
     void itemWithoutACostTakesTheCostedPrice()
     {
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
+        const WaitingBill bill = waitingBills(c).first();
         startSaving(c, 0);
         const CostingToSave costing = costingOf(c, bill, true);
         const QString item = costing.lines.first().itemId;
@@ -326,7 +297,7 @@ private slots:
     void editKeepsTheCostingAndRewritesItsLines()
     {
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
+        const WaitingBill bill = waitingBills(c).first();
         startSaving(c, 0);
         qint32 id = 0;
         QVERIFY(save(c, costingOf(c, bill, false), id).saved);
@@ -377,10 +348,9 @@ private slots:
         QFETCH(int, shopOffset);
         QFETCH(bool, duplicate);
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
-        c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchbillid, lpchshopid, "
-                                  "lpchcancelled) values (900000, 'OTHER-1', ?, ?, ?)"),
-                   {bill.billId, bill.shopId + shopOffset, cancelled});
+        const WaitingBill bill = waitingBills(c).first();
+        addCosting(c, Costing(900000).number(QStringLiteral("OTHER-1")).of(Bill(bill.billId).shop(bill.shopId + shopOffset))
+                          .cancelled(cancelled));
         startSaving(c, 0);
         const QString before = contents(c);
         qint32 id = 0;
@@ -394,7 +364,7 @@ private slots:
     void failureAtAnyStatementLeavesNothing()
     {
         auto c = demo();
-        const Bill bill = waitingBills(c).first();
+        const WaitingBill bill = waitingBills(c).first();
         startSaving(c, 0);
         const CostingToSave costing = costingOf(c, bill, true);
         int statements = 0;
@@ -431,7 +401,7 @@ private slots:
     void twoProcessesSaveDistinctCostings()
     {
         DemoOptions options;
-        options.now = kNow;
+        options.now = kDemoNow;
         options.costings = 200;
         const QString file = newDatabasePath(QStringLiteral("shared"));
         openNewDatabase(file, true, options);

@@ -4,6 +4,7 @@
 #include "controls/messagebox.h"
 #include "db/error.h"
 #include "entry/frmlocalpurchasecosting.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "shell/session.h"
@@ -19,7 +20,6 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kNow(QDate(2026, 12, 1), QTime(12, 0));
 const QString kHeaders = QStringLiteral("select count(*) from loaLocalPurchaseCostingHeader");
 
 struct Waiting {
@@ -31,7 +31,7 @@ struct Waiting {
 // the pending-bills window leaves it.
 Waiting openNewCosting(const ConnectionPtr &c)
 {
-    startSession(c, demo::adminUserId, demo::purchaseDepartmentId, kNow);
+    startSession(c, demo::adminUserId, demo::purchaseDepartmentId, kDemoNow);
     frmMaster().Form_Load();
     frmMaster().show();
     const QVariantList bill = queryRows(c, QStringLiteral("select top 1 lphBillID, lphShopID from losLocalPurchaseHeader where lphcosted=0 "
@@ -67,9 +67,7 @@ private:
 private slots:
     void init()
     {
-        DemoOptions options;
-        options.now = kNow;
-        m_c = openNewDatabase(true, options);
+        m_c = openDemoDatabase();
         m_errors = recordErrors();
         m_messages = answerMessages([](const ShownMessage &m) {
             return m.text == QLatin1String("Save Changes?") ? MsgBoxAnswer::Yes : MsgBoxAnswer::Ok;
@@ -115,9 +113,7 @@ private slots:
     void duplicateIsUndoneAndNamed()
     {
         const Waiting bill = openNewCosting(m_c);
-        m_c->execute(QStringLiteral("insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchbillid, lpchshopid, "
-                                    "lpchcancelled) values (900000, 'DUP-1', ?, ?, 0)"),
-                     {bill.billId, bill.shopId});
+        addCosting(m_c, Costing(900000).number(QStringLiteral("DUP-1")).of(Bill(bill.billId).shop(bill.shopId)));
         frmlocalpurchasecosting &entry = entryWindow();
         const int headers = queryValue(m_c, kHeaders).toInt();
         QTest::keyClicks(entry.txtremarks(), QStringLiteral("again"));

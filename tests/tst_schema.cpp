@@ -1,5 +1,7 @@
 // The embedded file's schema: its version and upgrade, names and text compared as SQL Server
 // compares them, the rowguid catalogue, and indexes for the lookups a save repeats per item.
+#include "fixtures.h"
+#include "statementtexts.h"
 #include "testsupport.h"
 
 #include "db/engine.h"
@@ -163,12 +165,10 @@ private slots:
     void linesWithoutGuidKeepInsertOrder()
     {
         auto connection = openNewDatabase();
-        const QString insert = "insert into losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity,"
-                               " lpditemunitprice) values (?, ?, ?, 1, 10)";
         const QVector<int> items = {30, 10, 20, 15, 5, 25, 8, 12, 40, 1, 33};
         for (const int item : items)
-            connection->execute(insert, {7, 2, item});
-        connection->execute(insert, {7, 3, 99});
+            addBillLine(connection, 7, 2, item, 1, 10);
+        addBillLine(connection, 7, 3, 99, 1, 10);
 
         const auto rows = queryRows(connection, "select loid.lpditemid, loid.rowguid from loslocalpurchasedetail loid"
                                                 " where lpdbillid=7 and lpdShopId=2 order by loid.rowguid");
@@ -185,51 +185,37 @@ private slots:
     void lookupsUseIndexes_data()
     {
         QTest::addColumn<QString>("sql");
-        const QString registerRows =
-            "select lpchcostingid,lpchcostingno,lpchdate,sd.shopname,lh.lphBillNo,lh.lphBillAmount,"
-            "case lpchcancelled when 1 then 'Yes' when 0 then 'No' end  lpchcancelled, "
-            "case lpchCostingDone when 1 then 'Yes' when 0 then 'No' end  lpchCostingDone "
-            "from loslocalpurchaseheader lh,loalocalpurchasecostingheader loih left outer join ashops sd on "
-            " loih.lpchshopid=sd.shopid  where lh.lphShopID=lpchshopid and ";
+        m_demoPath = newDatabasePath("plans");
+        const ConnectionPtr demo = openNewDatabase(m_demoPath, true, DemoOptions{60, 120, 2011, kProcessDate});
+        ModuleStatements sent(demo, demoStatementIds(demo, kProcessDate.date()));
+        const auto row = [&sent](const char *name, const char *statement) { QTest::newRow(name) << sent.text(statement); };
 
-        QTest::newRow("godown stock of an item") << "select sum(gsstock) from vwinquirygodownstock where gsitemid=17";
-        QTest::newRow("shop stock of an item") << "select sum(stock) from vwinquiryshopstock where itemid=17";
-        QTest::newRow("item cost price") << "select itemrate from aitem where itemid=17";
-        QTest::newRow("item description") << "select itemdescription from vwitemdescription where itemid=17";
-        QTest::newRow("uncosted quantity of an item")
-            << "select isnull(sum(lpdItemQuantity),0) from loslocalpurchaseheader h, loslocalpurchasedetail d where "
-               " h.lphbillid=d.lpdbillid and h.lphShopId=d.lpdShopId and h.lphcosted=0  and d.lpditemid=17 and lphcancelled=0";
-        QTest::newRow("next costing id") << "select isnull(max(lpchcostingid),0)+1 from loaLocalPurchaseCostingHeader";
-        QTest::newRow("next detail id") << "select isnull(max(lpcddetailid),0)+1 from loalocalpurchasecostingdetail";
-        QTest::newRow("bill already costed")
-            << "SELECT lpchCostingNo FROM loaLocalPurchaseCostingHeader WHERE lpchBillId = 5 AND lpchCancelled <> 1"
-               " AND lpchCostingId <> 9 AND lpchShopId = 2";
+        row("godown stock of an item", "cost: godown stock");
+        row("shop stock of an item", "cost: shop stock");
+        row("item cost price", "cost: item rate");
+        row("item description", "grid: item description");
+        row("uncosted quantity of an item", "cost: quantity on uncosted bills");
+        row("next costing id", "save: new id");
+        row("next detail id", "save: next detail id");
+        row("bill already costed", "save: bill costed already");
         QTest::newRow("details of a costing")
             << "select lpcditemid,lpcdolditemcostprice, lpchCostingDone  from  loalocalpurchasecostingdetail, "
                "loalocalpurchasecostingheader where lpcdcostingid=9 and lpchCostingid=lpcdcostingid ";
-        QTest::newRow("costing for editing")
-            << "select * from loaLocalPurchaseCostingHeader lih left outer join  loalocalpurchasecostingdetail lid on "
-               "lih.lpchcostingid=lid.lpcdcostingid left outer join aitem  ai on lid.lpcditemid=ai.itemid where lih.lpchcostingid=9";
-        QTest::newRow("lines of a bill")
-            << "select * from loslocalpurchasedetail loid left outer join  aitem ai on loid.lpditemid=ai.itemid "
-               "where lpdbillid=5 and lpdShopId=2 order by loid.rowguid";
-        QTest::newRow("vendor currency of a bill")
-            << "select v.currencyid from loslocalpurchaseheader h, avendormaster v where  h.lphCompanyID = v.companyid  "
-               "and h.lphVendorID = v.vendorid and lphShopID=2 and lphBillID=5";
-        QTest::newRow("rates of a bill") << "select lphexchangerates from loslocalpurchaseheader where  lphBillID=5";
+        row("costing for editing", "grid: saved costing lines");
+        row("lines of a bill", "grid: bill lines by rowguid");
+        row("vendor currency of a bill", "grid: vendor currency");
+        row("rates of a bill", "grid: exchange rates");
         QTest::newRow("bill by number") << "select lphVendorID from loslocalpurchaseheader where lphBillNo='LP/MGR/12'";
-        QTest::newRow("item master update") << "update aitem set itemrate=12.5 where itemid=17";
-        QTest::newRow("shipment lines flagged") << "Update losshopitemshipmentdetail set  pricechanged=1 where  itemid=17";
-        QTest::newRow("bill marked costed")
-            << "update loslocalpurchaseheader set lphcosted=1,lphBillTime='20120315' where  lphBillid=5 and lphShopId=2";
+        row("item master update", "save: item rate fixed");
+        row("shipment lines flagged", "save: shipment lines flagged");
+        row("bill marked costed", "save: bill marked costed");
         QTest::newRow("bill made uncosted")
             << "update loslocalpurchaseheader set lphcosted =0  where lphBillid=(select lpchbillid from "
                "loalocalpurchasecostingheader where  lpchcostingid=9) and lphshopid= (select lpchshopid from "
                "loalocalpurchasecostingheader where  lpchcostingid=9)";
-        QTest::newRow("details deleted") << "delete from loalocalpurchasecostingdetail where lpcdcostingid=9";
-        QTest::newRow("register of a department")
-            << registerRows + " lpchDepartmentid=1 and lh.lphBillID=loih.lpchBillid and loih.lpchdate>='20120214' order by lpchcostingid";
-        QTest::newRow("one register row") << registerRows + "lh.lphBillID=loih.lpchBillid and lpchcostingid=9";
+        row("details deleted", "save: edit removes the detail rows");
+        row("register of a department", "register: department 1");
+        row("one register row", "register: one row refreshed");
     }
 
     // Statements that run per item of a save, per costing, or that pick a few rows out of
@@ -237,10 +223,6 @@ private slots:
     void lookupsUseIndexes()
     {
         QFETCH(QString, sql);
-        if (m_demoPath.isEmpty()) {
-            m_demoPath = newDatabasePath("plans");
-            openNewDatabase(m_demoPath, true, DemoOptions{60, 120, 2011, QDateTime(QDate(2012, 3, 15), QTime(10, 0))});
-        }
         const QStringList plan = queryPlan(m_demoPath, sql);
         QVERIFY2(!plan.isEmpty(), qPrintable(sql));
         for (const QString &step : plan)

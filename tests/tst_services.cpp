@@ -2,6 +2,7 @@
 #include "controls/flexgrid.h"
 #include "controls/messagebox.h"
 #include "db/recordset.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "services/defaults.h"
 #include "shell/reporterror.h"
@@ -48,9 +49,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        DemoOptions options;
-        options.now = QDateTime(QDate(2026, 12, 1), QTime(12, 0));
-        m_demo = openNewDatabase(true, options);
+        m_demo = openDemoDatabase();
     }
     void init() { answerMessages(); }
     void cleanup()

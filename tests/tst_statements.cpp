@@ -1,26 +1,25 @@
-// Every statement text the module sends, run unchanged on a demonstration file. A result is
-// checked here only where no other test looks at it (the cancellation, the report lookups,
-// the grid's column layout, a table name in mixed case, the numbering's odd suffixes); the
-// other rows prove that the text runs and that the fields the windows read by name are there.
+// Every statement text the module sends, as its code builds it, run unchanged on a
+// demonstration file; and each text pinned once, word for word. A result is checked here only
+// where no other test looks at it (the cancellation, the report lookups, the grid's column
+// layout, a table name in mixed case, the numbering's odd suffixes); the other rows prove that
+// the text runs and that the fields the windows read by name are there.
 #include "db/connection.h"
 #include "db/demodata.h"
 #include "db/error.h"
 #include "db/recordset.h"
+#include "db/tsql/sqldatetime.h"
+#include "fixtures.h"
+#include "statementtexts.h"
 #include "testsupport.h"
 
 #include <QtTest>
 
 using namespace kadu2217;
-using testsupport::queryRows;
-using testsupport::queryValue;
+using namespace kadu2217::testsupport;
 
 namespace {
 
-struct Seed {
-    QString sql;
-    QVariantList values;
-};
-using Seeds = QVector<Seed>;
+using Seeds = QVector<std::function<void(const ConnectionPtr &)>>;
 
 const QStringList kRuns = {QStringLiteral("(result checked elsewhere)")};
 constexpr int kAccounts = demo::accountsDepartmentId; // raises no bills and no costings of its own
@@ -45,63 +44,6 @@ QStringList plain(const ConnectionPtr &db, const QString &sql, const QVariantLis
     return rows;
 }
 
-// ---- statement texts, joined from the pieces the windows join
-
-// fnreturnfield: a criterion follows the table text's own "where", or brings one.
-QString lookup(const QString &field, const QString &table, const QString &condition = {})
-{
-    QString sql = "select " + field + " from " + table;
-    if (!condition.isEmpty())
-        sql += (table.contains(" where ", Qt::CaseInsensitive) ? " and " : " where ") + condition;
-    return sql;
-}
-
-QString comboList(const QString &valueField, const QString &textField, const QString &table)
-{
-    return "select " + valueField + ',' + textField + " from " + table;
-}
-
-QString registerQuery(int department)
-{
-    QString sql = "select lpchcostingid,lpchcostingno,lpchdate,sd.shopname,lh.lphBillNo,lh.lphBillAmount,";
-    sql += department >= 1 ? "case lpchcancelled when 1 then 'Yes' when 0 then 'No' end  lpchcancelled, "
-                           : "case lpchcancelled when 1 then 'Yes' when 0 then 'No' end  lpchcancelled , ";
-    sql += "case lpchCostingDone when 1 then 'Yes' when 0 then 'No' end  lpchCostingDone "
-           "from loslocalpurchaseheader lh,loalocalpurchasecostingheader loih left outer join ashops sd on ";
-    sql += department >= 1 ? " loih.lpchshopid=sd.shopid  where lh.lphShopID=lpchshopid and  lpchDepartmentid=" + n(department)
-                           : QString(" loih.lpchshopid=sd.shopid  where lh.lphShopID=lpchshopid ");
-    return sql + " and lh.lphBillID=loih.lpchBillid and loih.lpchdate>='20240214' order by lpchcostingid";
-}
-
-QString layoutQuery(const QString &select)
-{
-    return select + " from alistviewdetails where lvwdid=(select lvwid from alistviewheader where  "
-                    " ltrim(rtrim(upper(lvwtransname)))='LOCALPURCHASECOSTING' and ltrim(rtrim(upper(lvwname)))="
-                    "'MFGSPLITDETAILS' and ltrim(rtrim(upper(lvwmodulename)))='FRMLOCALPURCHASECOSTING')";
-}
-
-QString maximumQuery(const QString &prefix, int sessionDepartment)
-{
-    const QString suffixLength = "len(lpchcostingno)-" + n(prefix.size());
-    const QString suffix = "right(lpchcostingno," + suffixLength + ")";
-    return "Select isnull(max(case when " + suffixLength + " between 1 and 9 and " + suffix
-        + " not like '%[^0123456789]%' then convert(int," + suffix + ") end),0) from loaLocalPurchaseCostingHeader where "
-        + (sessionDepartment != 0 ? " lpchDepartmentid=" + n(sessionDepartment) + " and " : QString())
-        + "len(lpchcostingno)>len('" + prefix + "') and substring(lpchcostingno,1,len('" + prefix + "'))='" + prefix + "'";
-}
-
-QString pendingQuery(int department)
-{
-    const QString elapsed =
-        "cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())/60 as varchar(20))+ ' Hrs:'+"
-        "cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())-60*(datediff(n,left (lphBillDate,12)"
-        "+right(lphBilltime,7),getdate())/60) as varchar(20)) + 'Mts'";
-    const QString company = "lphCompanyID=" + n(demo::companyId) + "and lphcosted=0 AND a.lphVendorID=b.vendorid And lphConfirmed=1";
-    return "select lphBillID,lphBillNo,lphBillDate,b.vendorname," + elapsed
-        + ",lphShopID,'Yes' as 'Confirmed' from loslocalpurchaseheader A,avendormaster b where lphcosted=0 and  lphcancelled=0 and "
-        + (department > 0 ? "lphDepartmentID= " + n(department) + " and " + company : company);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Seeds)
@@ -111,30 +53,13 @@ class TestStatements : public QObject {
 
 private:
     ConnectionPtr m_db;
-    int m_costing = 0, m_costingShop = 0, m_costingBill = 0; // fixed, live, department 1, several items
-    int m_bill = 0, m_billShop = 0;                          // confirmed, waiting for costing, department 1
-    int m_item = 0;                                          // on that bill
+    StatementIds m_ids;
 
 private slots:
     void initTestCase()
     {
-        DemoOptions options;
-        options.now = QDateTime(QDate(2024, 3, 15), QTime(11, 5));
-        m_db = testsupport::openNewDatabase(true, options);
-        const QVariantList costing = queryRows(m_db, "select lpchcostingid, lpchshopid, lpchbillid from"
-            " loaLocalPurchaseCostingHeader c where lpchCostingDone = 1 and lpchcancelled = 0 and lpchDepartmentid = ? and"
-            " (select count(*) from loaLocalPurchaseCostingDetail d where d.lpcdcostingid = c.lpchcostingid) >= 2",
-            {demo::purchaseDepartmentId}).value(0);
-        const QVariantList bill = queryRows(m_db, "select lphBillID, lphShopID, (select min(lpditemid) from losLocalPurchaseDetail d"
-            " where d.lpdbillid = h.lphBillID and d.lpdShopId = h.lphShopID) from losLocalPurchaseHeader h where lphcosted = 0"
-            " and lphcancelled = 0 and lphConfirmed = 1 and lphDepartmentID = ?", {demo::purchaseDepartmentId}).value(0);
-        QVERIFY(costing.size() == 3 && bill.size() == 3 && bill[2].toInt() > 0);
-        m_costing = costing[0].toInt();
-        m_costingShop = costing[1].toInt();
-        m_costingBill = costing[2].toInt();
-        m_bill = bill[0].toInt();
-        m_billShop = bill[1].toInt();
-        m_item = bill[2].toInt();
+        m_db = openDemoDatabase();
+        m_ids = demoStatementIds(m_db, kDemoNow.date());
     }
 
     void cleanup()
@@ -154,119 +79,68 @@ private slots:
                             const QStringList &fields = {}, const Seeds &seeds = {}, const QString &check = {}) {
             QTest::newRow(name) << sql << expected << fields << seeds << check;
         };
-        const QString costing = n(m_costing), item = n(m_item);
+        ModuleStatements sent(m_db, m_ids);
+        // Rows that prove only that the statement of their name runs.
+        const auto runs = [&sent, &row](std::initializer_list<const char *> names) {
+            for (const char *name : names)
+                row(name, sent.text(name));
+        };
+        const QString costing = n(m_ids.costing);
 
         // the register
-        row("register: alias flag, table name in mixed case", lookup("Alias", "aPAckageSettings"), {"0"});
-        row("register: alias word", lookup("Alias", "aAlias", "Aliasid=1"));
-        row("register: days back", lookup("backNoofDays", "aPackageSettings", " companyid=" + n(demo::companyId)));
-        row("register: department 1", registerQuery(demo::purchaseDepartmentId));
-        row("register: all departments, flags under their own names", registerQuery(0), kRuns,
+        row("register: alias flag, table name in mixed case", sent.text("register: alias flag"), {"0"});
+        runs({"register: alias word", "register: days back", "register: department 1"});
+        row("register: all departments, flags under their own names", sent.text("register: all departments"), kRuns,
             {"LPCHCOSTINGID", "lpchcancelled", "lpchCostingDone"});
-        const QString master = registerQuery(demo::purchaseDepartmentId);
-        row("register: one row refreshed", master.left(master.indexOf("order by")) + " and lpchcostingid=" + costing);
-        row("register: captions", "select tc.columnheader,tc.columnname from atables t,  atablecolumns tc where t.tableid ="
-                                  " tc.tableid and tablename ='loalocalpurchasecostingheader' order by columnid");
-        row("register: captions with aliases",
-            "select  replace(replace(tc.ColumnHeader, 'shop','Store'),'godown','Depot'),tc.columnname from atables t,"
-            "atablecolumns tc where t.tableid = tc.tableid and tablename ='loalocalpurchasecostingheader'order by columnid");
-        row("register: rights", "select functionrights from auserrights where userid = 1 and interfaceid = 2011", kRuns,
-            {"FunctionRights"});
+        runs({"register: one row refreshed", "register: captions", "register: captions with aliases"});
+        row("register: rights", sent.text("register: rights"), kRuns, {"FunctionRights"});
 
         // the entry window
-        row("entry: costing with its details and bill",
-            "select * from loalocalpurchasecostingheader lih left outer join loalocalpurchasecostingdetail lid "
-            " on lih.lpchcostingid=lid.lpcdcostingid left outer join loslocalpurchaseheader loih on "
-            " lih.lpchbillid=loih.lphbillid and lih.lpchshopid=loih.lphshopid where  lih.lpchcostingid=" + costing,
-            kRuns, {"lpchdate", "lpchremarks", "lpchCostingDone", "lphBillNo", "lpcddetailid"});
-        row("entry: every department", comboList("DepartmentID", " DepartmentName", "adepartmentmaster"));
-        row("entry: the user's departments",
-            comboList("d.DepartmentId", "d.DepartmentName", "adepartmentmaster d,aUserDeptDetails u  Where d.Companyid ="
-                      " u.Companyid And u.userid = 2 and d.DepartmentID=u.DeptID and  d.CompanyId= 1"));
-        row("entry: company's department", lookup("CompanyDepartment", "apackagesettings"));
-        row("entry: shops, edit", comboList("distinct ShopId", "shopname", "loslocalpurchaseheader loi left outer join aShops ag"
-                                            " on  loi.lphShopId=ag.ShopId where  loi.lphcancelled=0"));
-        row("entry: shops, new", comboList("distinct ShopId", "shopname", "losLocalPurchaseHeader loi left outer join aShops ag on "
-            " loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0 and lphDepartmentID=1 "));
-        row("entry: bills, new", comboList("lphBillid", "lphBillNo", "loslocalpurchaseheader  where lphcosted=0 and  lphcancelled=0"
-                                           " and lphShopId=" + n(m_billShop) + " and lphDepartmentID=1 and lphcosted=0"));
-        row("entry: bills, edit", comboList("lphBillid", "lphBillNo", "loslocalpurchaseheader  lph,  loaLocalPurchaseCostingHeader"
-            "  lpch  where lphcancelled=0  and lphShopId=" + n(m_costingShop) + " and  lphShopId=lpchShopId and "
-            " lphDepartmentID=1 and lphBillID=lpchbillid and lpchCostingid=" + costing));
+        const char *costingToEdit = "entry: costing with its details and bill";
+        row(costingToEdit, sent.text(costingToEdit), kRuns, {"lpchdate", "lpchremarks", "lpchCostingDone", "lphBillNo", "lpcddetailid"});
+        runs({"entry: every department", "entry: the user's departments", "entry: company's department", "entry: shops, edit",
+              "entry: shops, new", "entry: bills, new", "entry: bills, edit"});
 
         // the item grid
-        row("grid: inventory currency", lookup("currencyid", "apackagesettings ap, aaccountmaster a ",
-                                               " ap.companyid = a.companyid and  ap.inventoryid = a.accountid"));
-        row("grid: vendor currency", lookup("v.currencyid", "loslocalpurchaseheader h, avendormaster v",
-                                            " h.lphCompanyID = v.companyid  and h.lphVendorID = v.vendorid and lphShopID="
-                                                + n(m_billShop) + " and lphBillID=" + n(m_bill)));
-        row("grid: exchange rates", lookup("lphexchangerates", "loslocalpurchaseheader", " lphBillID=" + n(m_bill)));
-        row("grid: rowguid column", lookup("count(*)", "syscolumns", "id=object_id('loslocalpurchasedetail') and  colstat=2"));
-        row("grid: item description", lookup("itemdescription", "vwitemdescription", "itemid=" + item));
-        const QString lines = "select * from loslocalpurchasedetail loid left outer join  aitem ai on loid.lpditemid=ai.itemid"
-                              " where lpdbillid=" + n(m_bill) + " and lpdShopId=" + n(m_billShop);
-        const QStringList lineFields = {"itemcode", "lpditemquantity", "lpditemunitprice", "lpditemid"};
-        row("grid: bill lines by rowguid", lines + " order by loid.rowguid", kRuns, lineFields);
-        row("grid: saved costing lines",
-            "select * from loaLocalPurchaseCostingHeader lih left outer join  loalocalpurchasecostingdetail lid on"
-            " lih.lpchcostingid=lid.lpcdcostingid left outer join aitem  ai on lid.lpcditemid=ai.itemid"
-            " where lih.lpchcostingid=" + costing,
-            kRuns, {"lpcditemqty", "lpcdcostedprice", "lpcdbillunitprice", "itemid", "itemcode"});
+        runs({"grid: inventory currency", "grid: vendor currency", "grid: exchange rates", "grid: rowguid column",
+              "grid: item description"});
+        const char *billLines = "grid: bill lines by rowguid", *costingLines = "grid: saved costing lines";
+        row(billLines, sent.text(billLines), kRuns, {"itemcode", "lpditemquantity", "lpditemunitprice", "lpditemid"});
+        row(costingLines, sent.text(costingLines), kRuns, {"lpcditemqty", "lpcdcostedprice", "lpcdbillunitprice", "itemid", "itemcode"});
         // the demonstration file holds another grid's layout only
-        row("grid: no layout stored", layoutQuery("select count(*)"), {"0"});
-        const QString column = "insert into aListViewDetails (lvwdid, lvwcolid, lvwdcolname, lvwdcolwidth, lvwdcolalign)"
-                               " values (50, ?, ?, ?, ?)";
-        row("grid: stored layout, names trimmed and upper-cased", layoutQuery("select *"),
-            {"0|No|600|1", "1|Code|0|1", "2|Item|5000|7"}, {"lvwcolid", "lvwdcolname", "lvwdcolwidth", "lvwdcolalign"},
-            {{"insert into aListViewHeader (lvwid, lvwtransname, lvwname, lvwmodulename) values (50, ?, ?, ?)",
-              {"  localpurchasecosting ", "mfgSplitDetails", " frmlocalpurchasecosting"}},
-             {column, {0, "No", 600, 1}}, {column, {1, "Code", 0, 1}}, {column, {2, "Item", 5000, 7}}});
+        row("grid: no layout stored", sent.text("grid: layout size"), {"0"});
+        const Seeds layout = {[](const ConnectionPtr &c) {
+            addGridLayout(c, 50, "  localpurchasecosting ", "mfgSplitDetails", " frmlocalpurchasecosting");
+            addLayoutColumn(c, 50, 0, "No", 600, 1);
+            addLayoutColumn(c, 50, 1, "Code", 0, 1);
+            addLayoutColumn(c, 50, 2, "Item", 5000, 7);
+        }};
+        row("grid: stored layout, names trimmed and upper-cased", sent.text("grid: layout"),
+            {"0|No|600|1", "1|Code|0|1", "2|Item|5000|7"}, {"lvwcolid", "lvwdcolname", "lvwdcolwidth", "lvwdcolalign"}, layout);
 
         // the item's cost
-        row("cost: godown stock", lookup("sum(gsstock)", "vwinquirygodownstock where gsitemid=" + item));
-        row("cost: item rate", lookup("itemrate", "aitem where itemid=" + item));
-        row("cost: quantity on uncosted bills",
-            lookup("isnull(sum(lpdItemQuantity),0)", "loslocalpurchaseheader h, loslocalpurchasedetail d",
-                   " h.lphbillid=d.lpdbillid and h.lphShopId=d.lpdShopId and h.lphcosted=0  and d.lpditemid=" + item
-                       + " and lphcancelled=0"));
+        runs({"cost: godown stock", "cost: item rate", "cost: quantity on uncosted bills"});
 
         // the save and its numbering
-        row("save: new id", lookup("isnull(max(lpchcostingid),0)+1", "loaLocalPurchaseCostingHeader"));
-        row("save: server time", "select CURRENT_TIMESTAMP");
-        row("save: inventory account", lookup("inventoryid", "aPackageSettings"));
-        row("save: header row to edit", "select * from loaLocalPurchaseCostingHeader where lpchcostingid=" + costing, kRuns,
-            {"lpchremarks", "lpchrecadduser", "lpchCostingDone"});
-        row("save: detail rows to add to", "select * from loalocalpurchasecostingdetail");
-        row("save: prefix", "SELECT Prefix FROM aPrefix WHERE departmentID=1 AND FinancialId = (Select FinancialId from"
-                            " aFinancialYear where CurFinancialYear = 1) and InterfaceID = 2011 and ShopId is null and ShopId is null");
-        row("save: largest number, department 1", maximumQuery("LPC-", demo::purchaseDepartmentId));
-        row("save: largest number, every department", maximumQuery("LPC-", 0));
-        const auto numbered = [](int id, const QString &number) {
-            return Seed{"insert into loaLocalPurchaseCostingHeader (lpchcostingid, lpchcostingno, lpchDepartmentid)"
-                        " values (?, ?, ?)", {id, number, kAccounts}};
+        runs({"save: new id", "save: server time", "save: inventory account"});
+        row("save: header row to edit", sent.text("save: header row to edit"), kRuns, {"lpchremarks", "lpchrecadduser", "lpchCostingDone"});
+        runs({"save: detail rows to add to", "save: prefix", "save: largest number, department 1", "save: largest number, every department"});
+        const auto numbered = [](int id, const char *number) {
+            return [id, number](const ConnectionPtr &c) { addCosting(c, Costing(id).number(number).department(kAccounts)); };
         };
+        const QString largestA = largestNumberQuery("A", kAccounts);
         // len() ignores the trailing blank and right() keeps it, so the suffix read is "9 "
-        row("save: largest number, trailing blank", maximumQuery("A", kAccounts), {"10"}, {},
-            {numbered(9001, "A10"), numbered(9002, "A99 ")});
+        row("save: largest number, trailing blank", largestA, {"10"}, {}, {numbered(9001, "A10"), numbered(9002, "A99 ")});
         // isnumeric() lets these through and convert(int, ...) would refuse them: they are left out
-        row("save: largest number, suffix 1e2", maximumQuery("A", kAccounts), {"7"}, {},
-            {numbered(9001, "A1e2"), numbered(9002, "A7")});
-        row("save: largest number, suffix $", maximumQuery("A", kAccounts), {"7"}, {},
-            {numbered(9001, "A$"), numbered(9002, "A7")});
-        row("save: bill costed already", "SELECT lpchCostingNo FROM loaLocalPurchaseCostingHeader WHERE lpchBillId = "
-                                             + n(m_costingBill) + " AND lpchCancelled <> 1 AND lpchCostingId <> 0 AND lpchShopId = "
-                                             + n(m_costingShop));
-        row("save: edit stamps the update time",
-            "Update loaLocalPurchaseCostingHeader set updatetime=getdate() where lpchcostingid=" + costing);
-        row("save: edit removes the detail rows", "delete from loalocalpurchasecostingdetail where lpcdcostingid=" + costing);
-        row("save: bill marked costed", "update loslocalpurchaseheader set lphcosted=1,lphBillTime='20240315' where "
-                                        " lphBillid=" + n(m_bill) + " and lphShopId=" + n(m_billShop));
-        row("save: shipment lines flagged", "Update losshopitemshipmentdetail set  pricechanged=1 where  itemid=" + item);
+        row("save: largest number, suffix 1e2", largestA, {"7"}, {}, {numbered(9001, "A1e2"), numbered(9002, "A7")});
+        row("save: largest number, suffix $", largestA, {"7"}, {}, {numbered(9001, "A$"), numbered(9002, "A7")});
+        runs({"save: bill costed already", "save: edit stamps the update time", "save: edit removes the detail rows",
+              "save: bill marked costed", "save: shipment lines flagged"});
 
-        // the cancellation
+        // the cancellation and the previews: no code sends these yet, so their texts are written out
         QStringList restore;
         for (const QString &old : plain(m_db, "select lpcditemid, lpcdolditemcostprice from loaLocalPurchaseCostingDetail"
-                                              " where lpcdcostingid=?", {m_costing}))
+                                              " where lpcdcostingid=?", {m_ids.costing}))
             restore << old + "|1";
         row("cancel: old cost prices of a fixed costing",
             "select lpcditemid,lpcdolditemcostprice, lpchCostingDone  from  loalocalpurchasecostingdetail,"
@@ -278,31 +152,32 @@ private slots:
             {"affected 1", old}, {}, {}, "select itemrate from aItem where itemid=" + oldItem);
         row("cancel: costing flagged", "update loalocalpurchasecostingheader set lpchcancelled=1 where lpchcostingid=" + costing,
             {"affected 1", "1"}, {}, {}, "select lpchcancelled from loaLocalPurchaseCostingHeader where lpchcostingid=" + costing);
-        const int otherShop = m_costingShop % demo::shopCount + 1;
+        const int otherShop = m_ids.costingShop % demo::shopCount + 1;
+        const int costingBill = m_ids.costingBill;
         row("cancel: bill uncosted, same bill id in another shop untouched",
             "update loslocalpurchaseheader set lphcosted =0  where lphBillid=(select lpchbillid from"
             " loalocalpurchasecostingheader where  lpchcostingid=" + costing + ") and lphshopid= (select lpchshopid from"
             " loalocalpurchasecostingheader where  lpchcostingid=" + costing + ")",
-            {"affected 1", n(m_costingShop) + "|0", n(otherShop) + "|1"}, {},
-            {{"insert into losLocalPurchaseHeader (lphBillID, lphShopID, lphBillNo, lphcosted, lphcancelled)"
-              " values (?, ?, 'T-2', 1, 0)", {m_costingBill, otherShop}}},
-            "select lphShopID, lphcosted from losLocalPurchaseHeader where lphBillID=" + n(m_costingBill));
+            {"affected 1", n(m_ids.costingShop) + "|0", n(otherShop) + "|1"}, {},
+            {[costingBill, otherShop](const ConnectionPtr &c) { addBill(c, Bill(costingBill).shop(otherShop).number("T-2").costed()); }},
+            "select lphShopID, lphcosted from losLocalPurchaseHeader where lphBillID=" + n(costingBill));
 
         // the previews
         const QVariantList bill = queryRows(m_db, "select lphBillNo, lphVendorID from losLocalPurchaseHeader where lphBillID=?"
-                                                  " and lphShopID=?", {m_costingBill, m_costingShop}).value(0);
-        row("preview: bill's user name", lookup("UserName", "lousers where userid=" + n(demo::clerkUserId)), {"RAVI"});
+                                                  " and lphShopID=?", {m_ids.costingBill, m_ids.costingShop}).value(0);
+        row("preview: bill's user name", "select UserName from lousers where userid=" + n(demo::clerkUserId), {"RAVI"});
         row("preview: vendor of the bill number",
-            lookup("lphVendorID", "loslocalpurchaseheader", "lphBillNo='" + bill.value(0).toString() + "'"), {bill.value(1).toString()});
-        row("preview: vendor currency", lookup("CurrencyID", "aVendorMaster", "VendorID=" + bill.value(1).toString()),
+            "select lphVendorID from loslocalpurchaseheader where lphBillNo='" + bill.value(0).toString() + "'",
+            {bill.value(1).toString()});
+        row("preview: vendor currency", "select CurrencyID from aVendorMaster where VendorID=" + bill.value(1).toString(),
             plain(m_db, "select CurrencyID from aVendorMaster where VendorID=?", {bill.value(1)}));
-        row("preview: currency symbol", lookup("Symbol", "aCurrencyMaster", "CurrencyID=" + n(demo::dollarCurrencyId)), {"$"});
+        row("preview: currency symbol", "select Symbol from aCurrencyMaster where CurrencyID=" + n(demo::dollarCurrencyId), {"$"});
         row("preview: department name",
-            lookup("DepartmentName", "aDepartmentMaster", "DepartmentId = " + n(demo::storesDepartmentId)), {"Stores"});
+            "select DepartmentName from aDepartmentMaster where DepartmentId = " + n(demo::storesDepartmentId), {"Stores"});
 
         // the pending bills
-        row("pending: department 1", pendingQuery(demo::purchaseDepartmentId));
-        row("pending: all departments", pendingQuery(0), kRuns, {"lphBillID", "Confirmed"});
+        runs({"pending: department 1"});
+        row("pending: all departments", sent.text("pending: all departments"), kRuns, {"lphBillID", "Confirmed"});
     }
 
     void runsOnTheDemoFile()
@@ -313,8 +188,8 @@ private slots:
         QFETCH(Seeds, seeds);
         QFETCH(QString, check);
         m_db->beginTrans(); // rolled back in cleanup(), so one demo file serves every row
-        for (const Seed &seed : seeds)
-            m_db->execute(seed.sql, seed.values);
+        for (const auto &seed : seeds)
+            seed(m_db);
         QStringList actual;
         try {
             if (!sql.startsWith("select", Qt::CaseInsensitive)) {
@@ -342,7 +217,173 @@ private slots:
         expected.sort();
         QCOMPARE(actual, expected);
     }
+
+    // Each statement word for word, as the code builds it for a small file: costing 9 of bill
+    // 4, bill 5 waiting, both in shop 2, item 17 on both; department 1 of company 1, user 1.
+    void eachTextWordForWord_data()
+    {
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("text");
+        auto c = openNewDatabase();
+        addSettings(c);
+        addAlias(c, 1, "Store");
+        addAlias(c, 2, "Depot");
+        addAccount(c, 1001, "Inventory", 1, 1);
+        addVendor(c, 1, "Local Traders");
+        addUser(c, User(1, "ADMIN"));
+        addFinancialYear(c, 1, true);
+        addPrefix(c, "LPC-", 1, 1);
+        addItem(c, 17, 10);
+        const Bill costed = Bill(4).shop(2).costed().line(17, 2, 20);
+        addBill(c, costed);
+        addCosting(c, Costing(9).of(costed).detail(17, 2, 10, 10));
+        addBill(c, Bill(5).shop(2).line(17, 1, 10));
+        StatementIds ids;
+        ids.costing = 9;
+        ids.costingShop = 2;
+        ids.costingBill = 4;
+        ids.bill = 5;
+        ids.billShop = 2;
+        ids.item = 17;
+        ids.registerFrom = kProcessDate.date().addDays(-30);
+        sqldt::setServerClock([] { return kServerClock; });
+        ModuleStatements sent(c, ids);
+        QStringList pinned;
+        const auto text = [&](const char *name, const QString &literal) {
+            QTest::newRow(name) << sent.text(name) << literal;
+            pinned << name;
+        };
+        text("register: alias flag", "select Alias from aPAckageSettings where  companyid=1");
+        text("register: alias word", "select Alias from aAlias where Aliasid=1");
+        text("register: days back", "select backNoofDays from aPackageSettings where  companyid=1");
+        // The register's texts differ in a blank before the second flag.
+        const QString registerColumns =
+            "select lpchcostingid,lpchcostingno,lpchdate,sd.shopname,lh.lphBillNo,lh.lphBillAmount,case lpchcancelled when 1 "
+            "then 'Yes' when 0 then 'No' end  lpchcancelled";
+        const QString registerTables =
+            " case lpchCostingDone when 1 then 'Yes' when 0 then 'No' end  lpchCostingDone from loslocalpurchaseheader "
+            "lh,loalocalpurchasecostingheader loih left outer join ashops sd on  loih.lpchshopid=sd.shopid  where "
+            "lh.lphShopID=lpchshopid";
+        const QString ofDepartment1 = registerColumns + "," + registerTables + " and  lpchDepartmentid=1 and "
+                                      "lh.lphBillID=loih.lpchBillid and loih.lpchdate>='20120214'";
+        text("register: department 1", ofDepartment1 + " order by lpchcostingid");
+        text("register: all departments",
+             registerColumns + " ," + registerTables + "  and lh.lphBillID=loih.lpchBillid and loih.lpchdate>='20120214' "
+                                                       "order by lpchcostingid");
+        text("register: one row refreshed", ofDepartment1 + "  and lpchcostingid=9");
+        text("register: captions",
+             "select tc.columnheader,tc.columnname from atables t,  atablecolumns tc where t.tableid = tc.tableid "
+             "and tablename ='loalocalpurchasecostingheader' order by columnid");
+        text("register: captions with aliases",
+             "select  replace(replace(tc.ColumnHeader, 'shop','Store'),'godown','Depot'),tc.columnname from "
+             "atables t,atablecolumns tc where t.tableid = tc.tableid and tablename "
+             "='loalocalpurchasecostingheader'order by columnid");
+        text("register: rights", "select functionrights from auserrights where userid = 1 and interfaceid = 2011");
+        text("entry: costing with its details and bill",
+             "select * from loalocalpurchasecostingheader lih left outer join loalocalpurchasecostingdetail lid  "
+             "on lih.lpchcostingid=lid.lpcdcostingid left outer join loslocalpurchaseheader loih on  "
+             "lih.lpchbillid=loih.lphbillid and lih.lpchshopid=loih.lphshopid where  lih.lpchcostingid=9");
+        text("entry: every department", "select DepartmentID, DepartmentName from adepartmentmaster");
+        text("entry: the user's departments",
+             "select d.DepartmentId,d.DepartmentName from adepartmentmaster d,aUserDeptDetails u  Where "
+             "d.Companyid = u.Companyid And u.userid = 1 and d.DepartmentID=u.DeptID and  d.CompanyId= 1");
+        text("entry: shops, edit",
+             "select distinct ShopId,shopname from loslocalpurchaseheader loi left outer join aShops ag on  "
+             "loi.lphShopId=ag.ShopId where  loi.lphcancelled=0");
+        text("entry: shops, new",
+             "select distinct ShopId,shopname from losLocalPurchaseHeader loi left outer join aShops ag on  "
+             "loi.lphShopId=ag.ShopId where loi.lphcosted=0 and loi.lphcancelled=0 and lphDepartmentID=1 ");
+        text("entry: bills, new",
+             "select lphBillid,lphBillNo from loslocalpurchaseheader  where lphcosted=0 and  lphcancelled=0 and "
+             "lphShopId=2 and lphDepartmentID=1 and lphcosted=0");
+        text("entry: bills, edit",
+             "select lphBillid,lphBillNo from loslocalpurchaseheader  lph,  loaLocalPurchaseCostingHeader  lpch  "
+             "where lphcancelled=0  and lphShopId=2 and  lphShopId=lpchShopId and  lphDepartmentID=1 and "
+             "lphBillID=lpchbillid and lpchCostingid=9");
+        text("entry: company's department", "select CompanyDepartment from apackagesettings where companyid=1");
+        text("grid: inventory currency",
+             "select currencyid from apackagesettings ap, aaccountmaster a  where  ap.companyid = a.companyid and "
+             " ap.inventoryid = a.accountid and ap.companyid=1");
+        text("grid: vendor currency",
+             "select v.currencyid from loslocalpurchaseheader h, avendormaster v where  h.lphCompanyID = "
+             "v.companyid  and h.lphVendorID = v.vendorid and lphShopID=2 and lphBillID=5");
+        text("grid: exchange rates",
+             "select lphexchangerates from loslocalpurchaseheader where  lphShopID=2 and lphBillID=5");
+        text("grid: rowguid column",
+             "select count(*) from syscolumns where id=object_id('loslocalpurchasedetail') and  colstat=2");
+        text("grid: bill lines by rowguid",
+             "select * from loslocalpurchasedetail loid left outer join  aitem ai on loid.lpditemid=ai.itemid "
+             "where lpdbillid=5 and lpdShopId=2 order by loid.rowguid");
+        text("grid: item description", "select itemdescription from vwitemdescription where itemid=17");
+        text("grid: saved costing lines",
+             "select * from loaLocalPurchaseCostingHeader lih left outer join  loalocalpurchasecostingdetail lid "
+             "on lih.lpchcostingid=lid.lpcdcostingid left outer join aitem  ai on lid.lpcditemid=ai.itemid where "
+             "lih.lpchcostingid=9 order by lid.lpcddetailid");
+        const QString ofTheGrid =
+            " from alistviewdetails where lvwdid=(select lvwid from alistviewheader where   "
+            "ltrim(rtrim(upper(lvwtransname)))='LOCALPURCHASECOSTING' and ltrim(rtrim(upper(lvwname)))='MFGSPLITDETAILS' and "
+            "ltrim(rtrim(upper(lvwmodulename)))='FRMLOCALPURCHASECOSTING')";
+        text("grid: layout size", "select count(*)" + ofTheGrid);
+        text("grid: layout", "select *" + ofTheGrid);
+        text("cost: godown stock", "select sum(gsstock) from vwinquirygodownstock where gsitemid=17");
+        text("cost: shop stock", "select sum(stock) from vwinquiryshopstock where itemid=17");
+        text("cost: item rate", "select itemrate from aitem where itemid=17");
+        text("cost: quantity on uncosted bills",
+             "select isnull(sum(lpdItemQuantity),0) from loslocalpurchaseheader h, loslocalpurchasedetail d where "
+             " h.lphbillid=d.lpdbillid and h.lphShopId=d.lpdShopId and h.lphcosted=0  and d.lpditemid=17 and "
+             "lphcancelled=0");
+        text("save: prefix",
+             "SELECT Prefix FROM aPrefix WHERE departmentID=1 AND FinancialId = (Select FinancialId from "
+             "aFinancialYear where CurFinancialYear = 1) and InterfaceID = 2011 and ShopId is null and ShopId is "
+             "null");
+        const QString largestAfter4 =
+            "Select isnull(max(case when len(lpchcostingno)-4 between 1 and 9 and right(lpchcostingno,len(lpchcostingno)-4) "
+            "not like '%[^0123456789]%' then convert(int,right(lpchcostingno,len(lpchcostingno)-4)) end),0) from "
+            "loaLocalPurchaseCostingHeader where";
+        const QString lpc = "len(lpchcostingno)>len('LPC-') and substring(lpchcostingno,1,len('LPC-'))='LPC-'";
+        text("save: largest number, department 1", largestAfter4 + "  lpchDepartmentid=1 and " + lpc);
+        text("save: largest number, every department", largestAfter4 + " " + lpc);
+        text("save: bill costed already",
+             "SELECT lpchCostingNo FROM loaLocalPurchaseCostingHeader WHERE lpchBillId = 4 AND lpchCancelled <> 1 "
+             "AND lpchCostingId <> 0 AND lpchShopId = 2");
+        text("save: new id", "select isnull(max(lpchcostingid),0)+1 from loaLocalPurchaseCostingHeader");
+        text("save: server time", "select CURRENT_TIMESTAMP");
+        text("save: inventory account", "select inventoryid from aPackageSettings where companyid=1");
+        text("save: detail rows to add to", "select * from loalocalpurchasecostingdetail");
+        text("save: next detail id", "select isnull(max(lpcddetailid),0)+1 from loalocalpurchasecostingdetail");
+        text("save: bill marked costed",
+             "update loslocalpurchaseheader set lphcosted=1,lphBillTime='20120315' where  lphBillid=5 and "
+             "lphShopId=2");
+        text("save: header row to edit", "select * from loaLocalPurchaseCostingHeader where lpchcostingid=9");
+        text("save: edit stamps the update time",
+             "Update loaLocalPurchaseCostingHeader set updatetime=getdate() where lpchcostingid=9");
+        text("save: edit removes the detail rows", "delete from loalocalpurchasecostingdetail where lpcdcostingid=9");
+        text("save: item rate fixed", "update aitem set itemrate=12.5 where itemid=17");
+        text("save: shipment lines flagged", "Update losshopitemshipmentdetail set  pricechanged=1 where  itemid=17");
+        const QString pendingBills =
+            "select lphBillID,lphBillNo,lphBillDate,b.vendorname,cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),"
+            "getdate())/60 as varchar(20))+ ' Hrs:'+cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())"
+            "-60*(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())/60) as varchar(20)) + 'Mts',lphShopID,"
+            "'Yes' as 'Confirmed' from loslocalpurchaseheader A,avendormaster b where lphcosted=0 and  lphcancelled=0 and ";
+        const QString ofCompany1 = "lphCompanyID=1and lphcosted=0 AND a.lphVendorID=b.vendorid And lphConfirmed=1";
+        text("pending: department 1", pendingBills + "lphDepartmentID= 1 and " + ofCompany1);
+        text("pending: all departments", pendingBills + ofCompany1);
+        QTest::newRow("save: largest number, apostrophe in the prefix")
+            << largestNumberQuery("O'B", 4)
+            << "Select isnull(max(case when len(lpchcostingno)-3 between 1 and 9 and right(lpchcostingno,len(lpchcostingno)-3) "
+               "not like '%[^0123456789]%' then convert(int,right(lpchcostingno,len(lpchcostingno)-3)) end),0) from "
+               "loaLocalPurchaseCostingHeader where  lpchDepartmentid=4 and len(lpchcostingno)>len('O''B') and "
+               "substring(lpchcostingno,1,len('O''B'))='O''B'";
+        sqldt::setServerClock({});
+        QCOMPARE(pinned, ModuleStatements::names());
+    }
+    void eachTextWordForWord()
+    {
+        QFETCH(QString, sent);
+        QFETCH(QString, text);
+        QCOMPARE(sent, text);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestStatements)
+QTEST_MAIN(TestStatements)
 #include "tst_statements.moc"

@@ -4,16 +4,19 @@
 #include "db/error.h"
 #include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
+#include "fixtures.h"
+#include "pending/pendingquery.h"
+#include "statementtexts.h"
 
 #include <QtTest>
 
 #include <sqlite3.h>
 
 using namespace kadu2217;
+using testsupport::kServerClock;
+using testsupport::largestNumberQuery;
 
 namespace {
-
-const QDateTime FixedClock(QDate(2012, 3, 15), QTime(11, 5));
 
 // What a statement gave: its rows ("a|b", NULL as "NULL") or its failure.
 struct Outcome {
@@ -31,22 +34,6 @@ QString columnText(sqlite3_stmt *statement, int column)
     default: return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)));
     }
 }
-
-// The costing-number query as the numbering routine builds it.
-QString costingNumberQuery(const QString &prefix, int department)
-{
-    const QString suffixLength = "len(lpchcostingno)-" + QString::number(prefix.size());
-    const QString suffix = "right(lpchcostingno," + suffixLength + ")";
-    return "Select isnull(max(case when " + suffixLength + " between 1 and 9 and " + suffix
-        + " not like '%[^0123456789]%' then convert(int," + suffix + ") end),0) from loaLocalPurchaseCostingHeader where "
-        + (department != 0 ? " lpchDepartmentid=" + QString::number(department) + " and " : QString())
-        + "len(lpchcostingno)>len('" + prefix + "') and substring(lpchcostingno,1,len('" + prefix + "'))='" + prefix + "'";
-}
-
-const QString ElapsedTime = QStringLiteral(
-    "cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())/60 as varchar(20))+ ' Hrs:'"
-    "+cast(datediff(n,left (lphBillDate,12)+right(lphBilltime,7),getdate())-60*(datediff(n,left "
-    "(lphBillDate,12)+right(lphBilltime,7),getdate())/60) as varchar(20)) + 'Mts'");
 
 } // namespace
 
@@ -124,7 +111,7 @@ private slots:
         )";
         char *message = nullptr;
         QVERIFY2(sqlite3_exec(m_db, schema, nullptr, nullptr, &message) == SQLITE_OK, message);
-        sqldt::setServerClock([] { return FixedClock; });
+        sqldt::setServerClock([] { return kServerClock; });
     }
 
     void cleanupTestCase()
@@ -211,7 +198,7 @@ private slots:
         QCOMPARE(utc.timeSpec(), Qt::UTC);
         sqldt::setServerClock([&] { return start.addMSecs(msec); });
         QCOMPARE(sqldt::serverNow(), start.addMSecs(rounded));
-        sqldt::setServerClock([] { return FixedClock; });
+        sqldt::setServerClock([] { return kServerClock; });
     }
 
     void evaluatesLikeSqlServer_data()
@@ -422,11 +409,8 @@ private slots:
         execute("update loslocalpurchaseheader set lphcosted=1,lphBillTime='" + billTime
                 + "' where  lphBillid=5 and lphShopId=2");
         execute("update loslocalpurchaseheader set lphcosted=0 where lphBillid=5");
-        const QString condition = "lphcosted=0 and  lphcancelled=0 and lphCompanyID=1and lphcosted=0 AND "
-                                  "a.lphVendorID=b.vendorid And lphConfirmed=1";
-        const Outcome outcome = run("select lphBillID,lphBillNo,lphBillDate,b.vendorname," + ElapsedTime
-                                    + ",lphShopID,'Yes' as 'Confirmed' from loslocalpurchaseheader A,avendormaster b where "
-                                    + condition);
+        const Outcome outcome = run("select " + pendingFields().join(',') + " from " + pendingTables() + " where "
+                                    + pendingCondition(0, 1));
         QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message));
         QCOMPARE(outcome.rows, QStringList("5|B-5|2012-03-15 00:00:00.000|Vendor|" + elapsed + "|2|Yes"));
     }
@@ -461,7 +445,7 @@ private slots:
             execute("insert into loaLocalPurchaseCostingHeader (lpchcostingno, lpchDepartmentid) values ('" + parts[0]
                     + "', " + parts[1] + ")");
         }
-        const Outcome outcome = run(costingNumberQuery(prefix, department));
+        const Outcome outcome = run(largestNumberQuery(prefix, qint16(department)));
         QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message));
         QCOMPARE(outcome.rows, QStringList(largest));
     }
