@@ -6,6 +6,7 @@
 #include "controls/vbcolor.h"
 #include "db/error.h"
 #include "db/values.h"
+#include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
 #include "testsupport.h"
@@ -20,7 +21,6 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-const QDateTime kNow(QDate(2026, 12, 1), QTime(12, 0));
 constexpr VbColor kRed = 0x0000FF;
 
 // Runs `whileOpen` once the reason window is the modal window; closes it afterwards if the
@@ -74,7 +74,7 @@ private:
     // as its current row; that costing's id.
     int openOnOpenCosting()
     {
-        startSession(m_c, demo::adminUserId, 0, kNow);
+        startSession(m_c, demo::adminUserId, 0, kDemoNow);
         FrmMaster &master = frmMaster();
         master.Form_Load();
         master.show();
@@ -123,9 +123,7 @@ private:
 private slots:
     void init()
     {
-        DemoOptions options;
-        options.now = kNow;
-        m_c = openNewDatabase(true, options);
+        m_c = openDemoDatabase();
         m_errors = recordErrors();
         m_answer = [](const ShownMessage &m) {
             return m.text.startsWith(QLatin1String("Are you sure")) ? MsgBoxAnswer::Yes : MsgBoxAnswer::Ok;
@@ -292,9 +290,7 @@ private slots:
     {
         // The statements of one cancellation, counted on a twin of the database.
         const ConnectionPtr original = m_c;
-        DemoOptions options;
-        options.now = kNow;
-        m_c = openNewDatabase(true, options);
+        m_c = openDemoDatabase();
         openOnOpenCosting();
         int statements = 0;
         m_c->setStatementObserver([&](QString &, const QVariantList &) { ++statements; });

@@ -80,7 +80,7 @@ private:
     {
         auto c = registerDatabase();
         for (int i = 0; i < numbers.size(); ++i) {
-            addCosting(c, {i + 1, QDate(2012, 3, 10).addDays(-(i % 20)).toString(QStringLiteral("yyyy/MM/dd"))});
+            addCosting(c, i + 1, QDate(2012, 3, 10).addDays(-(i % 20)).toString(QStringLiteral("yyyy/MM/dd")));
             c->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchcostingno=? where lpchcostingid=?"), {numbers[i], i + 1});
         }
         m_keep = c;
@@ -506,7 +506,7 @@ private slots:
     void deleteKeyFollowsTheButton()
     {
         auto c = registerDatabase();
-        addCosting(c, {1, QStringLiteral("20120301"), 1, 1, 1});
+        addCosting(c, 1, QStringLiteral("20120301"), 1, 1, 1);
         FrmMaster &w = openRegister(c);
         QVERIFY(!w.CmdDelete()->isEnabled());
         QTest::keyClick(w.FlexMaster(), Qt::Key_Delete);
