@@ -3,7 +3,10 @@
 #include "db/connection.h"
 #include "module/module.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QDialog>
+#include <QTimer>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -51,6 +54,26 @@ ModuleState &moduleState();
 FrmMaster &frmMaster();
 frmlocalpurchasecosting &entryWindow();
 frmPendingMaster &pendingWindow();
+
+// Runs `whileOpen` once `window()` is the modal window; closes it afterwards if the steps
+// left it open, so that a failed check cannot hang the test. Install it only when the window
+// will open: a waiting probe outlives the test.
+template <typename Window>
+void whileModal(Window &(*window)(), const std::function<void(Window &)> &whileOpen)
+{
+    auto *probe = new QTimer;
+    QObject::connect(probe, &QTimer::timeout, [probe, window, whileOpen] {
+        Window &modal = window();
+        if (QApplication::activeModalWidget() != &modal)
+            return;
+        probe->stop();
+        probe->deleteLater();
+        whileOpen(modal);
+        if (modal.isVisible())
+            modal.done(QDialog::Rejected);
+    });
+    probe->start(5);
+}
 
 // The entry mode as its letter ("N", "E", empty), for tests whose rows name it.
 void setEntryMode(const QString &letter);

@@ -23,22 +23,14 @@ namespace {
 
 constexpr VbColor kRed = 0x0000FF;
 
-// Runs `whileOpen` once the reason window is the modal window; closes it afterwards if the
-// steps left it open, so that a failed check cannot hang the test.
+frmCancel &cancelWindow()
+{
+    return testModule().cancel();
+}
+
 void whileReasonIsAsked(const std::function<void(frmCancel &)> &whileOpen)
 {
-    auto *probe = new QTimer;
-    QObject::connect(probe, &QTimer::timeout, [probe, whileOpen] {
-        frmCancel &window = testModule().cancel();
-        if (QApplication::activeModalWidget() != &window)
-            return;
-        probe->stop();
-        probe->deleteLater();
-        whileOpen(window);
-        if (window.isVisible())
-            window.done(QDialog::Rejected);
-    });
-    probe->start(5);
+    whileModal(&cancelWindow, whileOpen);
 }
 
 // Every row of the tables a cancellation may change.

@@ -71,22 +71,9 @@ frmlocalpurchasecosting &openNew(const ConnectionPtr &c, qint16 department, int 
     return w;
 }
 
-// Runs `whileOpen` once the entry window is the modal window; closes it afterwards if the
-// steps left it open, so that a failed check cannot hang the test.
 void whileEntryIsModal(const std::function<void(frmlocalpurchasecosting &)> &whileOpen)
 {
-    auto *probe = new QTimer;
-    QObject::connect(probe, &QTimer::timeout, [probe, whileOpen] {
-        frmlocalpurchasecosting &entry = entryWindow();
-        if (QApplication::activeModalWidget() != &entry)
-            return;
-        probe->stop();
-        probe->deleteLater();
-        whileOpen(entry);
-        if (entry.isVisible())
-            entry.done(QDialog::Rejected);
-    });
-    probe->start(5);
+    whileModal(&entryWindow, whileOpen);
 }
 
 // Opens the only costing with the register's Edit and runs `whileOpen` in the entry window; `done`
