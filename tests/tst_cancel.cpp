@@ -9,9 +9,11 @@
 #include "fixtures.h"
 #include "guisupport.h"
 #include "register/frmmaster.h"
+#include "services/defaults.h"
 #include "testsupport.h"
 
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -49,6 +51,29 @@ QString contents(const ConnectionPtr &c)
         }
     }
     return all;
+}
+
+// A process with no register window on screen.
+class NoRegister final : public CostingRegister {
+public:
+    void showCosting(qint32, bool) override {}
+    void restRowChanges() override {}
+};
+
+// Cancels costing `id` of `file` through the cancellation's own transaction; the exit code
+// says how it ended: 0 cancelled, 3 cancelled by the other process first.
+int runConcurrentCanceller(const QString &file, int id)
+{
+    auto c = openDatabase(file);
+    startSession(c, demo::adminUserId, 0, kDemoNow);
+    ModuleContext &ctx = context();
+    ctx.state.GObjAuditTrail = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
+    ctx.state.GObjAuditTrail->OpenObject(c, demo::companyId, demo::adminUserId, 0, 2011, kDemoNow);
+    NoRegister noRegister;
+    const CancelOutcome outcome = cancelCosting(ctx, noRegister, *ctx.state.GObjAuditTrail,
+                                                {QString::number(id), QStringLiteral("X"), QStringLiteral("both at once"), {}, {}});
+    endModule();
+    return outcome == CancelOutcome::Cancelled ? 0 : outcome == CancelOutcome::AlreadyCancelled ? 3 : 1;
 }
 
 } // namespace
@@ -329,6 +354,25 @@ private slots:
         QVERIFY(!frmMaster().CmdDelete()->isEnabled());
     }
 
+    void twoProcessesCancelTheSameCostingOnce()
+    {
+        const int id = openOnOpenCosting();
+        endModule();
+        const QString file = m_c->connectionString().section('=', 1);
+        QProcess first, second;
+        for (QProcess *p : {&first, &second})
+            p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--canceller"), file, QString::number(id)});
+        QList<int> codes;
+        for (QProcess *p : {&first, &second}) {
+            QVERIFY(p->waitForFinished(60000));
+            codes << p->exitCode();
+        }
+        std::sort(codes.begin(), codes.end());
+        QCOMPARE(codes, (QList<int>{0, 3}));
+        QCOMPARE(queryValue(m_c, QStringLiteral("select count(*) from aAuditTrail where DocumentID=? and AuditAction='D'"), {id}).toInt(), 1);
+        QCOMPARE(headerValue(id, QStringLiteral("lpchcancelled")).toInt(), 1);
+    }
+
     void restoresTakeEachItemsFirstAndLastLine()
     {
         const QVector<CancelledLine> lines = {{1, 10.0, 15.0}, {2, std::nullopt, 6.0}, {1, 15.0, 16.5}};
@@ -362,5 +406,19 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCancel)
+int main(int argc, char *argv[])
+{
+    // The canceller's module comes with its windows, which want an application object.
+    QApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--canceller") == 0) {
+        try {
+            return runConcurrentCanceller(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+        } catch (const Error &e) {
+            fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+    }
+    TestCancel test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_cancel.moc"
