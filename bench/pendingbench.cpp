@@ -56,6 +56,8 @@ void pendingListOpen(const QString &folder, Report &report)
         createSchema(*connection);
         generateDemoData(*connection, options);
         addWaitingBills(*connection, options.now);
+    } else {
+        upgradeSchema(*connection);
     }
 
     const auto module = startSession(connection, 0);
