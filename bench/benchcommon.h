@@ -55,6 +55,7 @@ QString demoFile(const QString &folder, int costings, double *generatedMs = null
 
 // Figures by area.
 void registerOpen(const QString &folder, int costings, Report &report);
+void registerBrowse(const QString &folder, int costings, Report &report);
 void pendingListOpen(const QString &folder, Report &report);
 void itemGridFill(const QString &folder, Report &report);
 void largeCostingSave(const QString &folder, int costings, Report &report);

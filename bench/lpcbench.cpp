@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("lpcbench"));
     const QStringList args = app.arguments();
     // lpcbench [COSTINGS] [FOLDER] [AREAS]: generated files are kept in FOLDER and reused by
-    // later runs; AREAS (register,pending,itemgrid,save) picks figures, all by default, so that
+    // later runs; AREAS (register,browse,pending,itemgrid,save) picks figures, all by default, so that
     // one area can be run under a profiler. LPCBENCH_CLOCK=cpu times the thread's CPU time
     // instead of the wall clock.
     const int size = args.size() > 1 ? args[1].toInt() : 100000;
@@ -21,12 +21,14 @@ int main(int argc, char *argv[])
     const QString folder = args.size() > 2 ? args[2] : temporary.path();
 
     const QStringList areas = args.size() > 3 ? args[3].split(QLatin1Char(','))
-                                              : QStringList{QStringLiteral("register"), QStringLiteral("pending"),
+                                              : QStringList{QStringLiteral("register"), QStringLiteral("browse"), QStringLiteral("pending"),
                                                             QStringLiteral("itemgrid"), QStringLiteral("save")};
 
     bench::Report report;
     if (areas.contains(QLatin1String("register")))
         bench::registerOpen(folder, size, report);
+    if (areas.contains(QLatin1String("browse")))
+        bench::registerBrowse(folder, size, report);
     if (areas.contains(QLatin1String("pending")))
         bench::pendingListOpen(folder, report);
     if (areas.contains(QLatin1String("itemgrid")))
