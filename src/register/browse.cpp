@@ -91,6 +91,8 @@ void FrmMaster::searchRegister()
     }
     if (found < 0)
         return;
+    // The keystroke's own row-change handling follows once; each move need not run it again.
+    const RowChangesAtRest rest(FlexFlag);
     grid.setRow(found);
     grid.setCol(0);
     grid.setColSel(grid.cols() - 1);
