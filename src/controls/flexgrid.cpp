@@ -45,7 +45,25 @@ private:
     FlexGrid *m_grid;
 };
 
+[[noreturn]] void outOfRange(const char *what, int index)
+{
+    throw std::out_of_range(std::string("FlexGrid: ") + what + ' ' + std::to_string(index) + " out of range");
+}
+
 } // namespace
+
+// Every cell access asks these; defined first, they are inlined where a fill calls them.
+void FlexGrid::checkRow(int row) const
+{
+    if (row < 0 || row >= m_model->rows())
+        outOfRange("row", row);
+}
+
+void FlexGrid::checkCol(int col) const
+{
+    if (col < 0 || col >= m_model->cols())
+        outOfRange("column", col);
+}
 
 FlexGrid::FlexGrid(QWidget *parent)
     : QTableView(parent), m_model(new FlexGridModel(this))
@@ -146,11 +164,11 @@ QString FlexGrid::textMatrix(int row, int col) const
     return m_model->text(row, col);
 }
 
-void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+void FlexGrid::setTextMatrix(int row, int col, QString text)
 {
     checkRow(row);
     checkCol(col);
-    m_model->setText(row, col, text);
+    m_model->setText(row, col, std::move(text));
 }
 
 void FlexGrid::addItem(const QString &tabSeparatedTexts)
@@ -367,18 +385,6 @@ void FlexGrid::resizeEvent(QResizeEvent *event)
 {
     QTableView::resizeEvent(event);
     applyTopRow();
-}
-
-void FlexGrid::checkRow(int row) const
-{
-    if (row < 0 || row >= rows())
-        throw std::out_of_range("FlexGrid: row " + std::to_string(row) + " out of range");
-}
-
-void FlexGrid::checkCol(int col) const
-{
-    if (col < 0 || col >= cols())
-        throw std::out_of_range("FlexGrid: column " + std::to_string(col) + " out of range");
 }
 
 void FlexGrid::moveTo(int row, int col, int rowSel, int colSel)

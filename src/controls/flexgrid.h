@@ -80,7 +80,7 @@ public:
     void setFixedCols(int fixedCols); // only 0
 
     QString textMatrix(int row, int col) const;
-    void setTextMatrix(int row, int col, const QString &text);
+    void setTextMatrix(int row, int col, QString text);
     // Appends a row; the tab-separated texts fill columns 0, 1, ...
     void addItem(const QString &tabSeparatedTexts);
     // Empties every cell, captions included, and drops cell colours; keeps the size.

@@ -94,15 +94,17 @@ Qt::ItemFlags FlexGridModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-void FlexGridModel::setText(int row, int col, const QString &text)
+void FlexGridModel::setText(int row, int col, QString text)
 {
     const std::size_t i = cellIndex(row, col);
     // Registers repeat many texts from row to row (flags, dates, shops);
     // sharing the cell above's buffer keeps a large fill compact.
-    if (row > m_fixedRows && m_cells[i - std::size_t(m_cols)] == text)
-        m_cells[i] = m_cells[i - std::size_t(m_cols)];
-    else
-        m_cells[i] = text;
+    if (row > m_fixedRows) {
+        const QString &above = m_cells[i - std::size_t(m_cols)];
+        if (above.constData() == text.constData() || above == text)
+            text = above;
+    }
+    m_cells[i] = std::move(text);
     notifyCellChanged(row, col);
 }
 
@@ -228,13 +230,24 @@ void FlexGridModel::setQuiet(bool quiet)
 template<typename T>
 void FlexGridModel::relayoutColumns(std::vector<T> &cells, int cols) const
 {
-    std::vector<T> relaid(std::size_t(m_rows) * std::size_t(cols));
-    const int kept = std::min(cols, m_cols);
-    for (int row = 0; row < m_rows; ++row) {
-        const auto from = cells.begin() + std::ptrdiff_t(std::size_t(row) * std::size_t(m_cols));
-        std::move(from, from + kept, relaid.begin() + std::ptrdiff_t(std::size_t(row) * std::size_t(cols)));
+    // In place: a refill that first narrows the grid and then widens it again finds the
+    // storage of the last fill's rows still there, and grows without copying them.
+    const std::size_t rows = std::size_t(m_rows);
+    const std::size_t from = std::size_t(m_cols);
+    const std::size_t to = std::size_t(cols);
+    const std::size_t kept = std::min(from, to);
+    const auto at = [&cells](std::size_t i) { return cells.begin() + std::ptrdiff_t(i); };
+    if (to < from) {
+        for (std::size_t row = 1; row < rows; ++row)
+            std::move(at(row * from), at(row * from + kept), at(row * to));
+        cells.resize(rows * to);
+    } else if (to > from) {
+        cells.resize(rows * to);
+        for (std::size_t row = rows; row-- > 0;) {
+            std::move_backward(at(row * from), at(row * from + kept), at(row * to + kept));
+            std::fill(at(row * to + kept), at((row + 1) * to), T());
+        }
     }
-    cells.swap(relaid);
 }
 
 void FlexGridModel::resizeStorage()

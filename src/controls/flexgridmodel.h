@@ -29,7 +29,7 @@ public:
     int fixedRows() const { return m_fixedRows; }
 
     const QString &text(int row, int col) const { return m_cells[cellIndex(row, col)]; }
-    void setText(int row, int col, const QString &text);
+    void setText(int row, int col, QString text);
     VbColor color(int row, int col) const { return m_colors.empty() ? 0 : m_colors[cellIndex(row, col)]; }
     void setColor(int row, int col, VbColor color);
     int alignment(int col) const { return m_alignments[std::size_t(col)]; }

@@ -180,13 +180,17 @@ bool Recordset::fetchTo(qint64 index)
             m_exhausted = true;
             break;
         }
+        if (m_cursorType == CursorType::ForwardOnly && m_rows.size() == 1) {
+            // The one row kept is overwritten where it is: no new row per row read.
+            ++m_firstBuffered;
+            QVector<QVariant> &row = m_rows.first();
+            for (int i = 0; i < row.size(); ++i)
+                row[i] = m_cursor->value(i);
+            continue;
+        }
         QVector<QVariant> row(m_cursor->columnCount());
         for (int i = 0; i < row.size(); ++i)
             row[i] = m_cursor->value(i);
-        if (m_cursorType == CursorType::ForwardOnly && !m_rows.isEmpty()) {
-            m_firstBuffered += m_rows.size();
-            m_rows.clear();
-        }
         m_rows.append(std::move(row));
     }
     return index >= m_firstBuffered && index < m_firstBuffered + m_rows.size();
@@ -311,19 +315,22 @@ void Recordset::requireCurrent() const
                                                      "deleted. Requested operation requires a current record."));
 }
 
-QVariant Recordset::value(int index) const
+const QVariant &Recordset::value(int index) const
 {
     requireOpen();
     if (index < 0 || index >= m_names.size())
         fail(errnum::ItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the "
                                                   "requested name or ordinal."));
-    requireCurrent();
     if (m_editMode != EditMode::None || m_onAddedRow)
         return m_editValues[index];
-    return m_rows[int(m_position - m_firstBuffered)][index];
+    const qint64 buffered = m_position - m_firstBuffered;
+    // A row being read, the common case, needs none of requireCurrent()'s questions.
+    if (m_position < 0 || buffered < 0 || buffered >= m_rows.size())
+        requireCurrent();
+    return m_rows[int(buffered)][index];
 }
 
-QVariant Recordset::value(const QString &name) const
+const QVariant &Recordset::value(const QString &name) const
 {
     return value(requireField(name));
 }

@@ -46,8 +46,9 @@ public:
     // -1 when there is no such field; names compare without regard to case.
     int fieldIndex(const QString &name) const;
     // NULL is an invalid QVariant. Fails with 3021 at BOF or EOF, 3265 for an unknown name.
-    QVariant value(int index) const;
-    QVariant value(const QString &name) const;
+    // The value is the recordset's own: it lasts until the recordset moves, changes or closes.
+    const QVariant &value(int index) const;
+    const QVariant &value(const QString &name) const;
 
     void addNew();
     void setValue(const QString &name, const QVariant &value);

@@ -63,6 +63,36 @@ Error engineError(sqlite3 *db, int rc)
     return Error(number, message, kSource);
 }
 
+// Whether UTF-8 bytes spell the text, answered cheaply for ASCII; anything else counts as different.
+bool sameAscii(const QString &text, const char *bytes, int size)
+{
+    if (text.size() != size)
+        return false;
+    const QChar *chars = text.constData();
+    for (int i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x80 || chars[i].unicode() != byte)
+            return false;
+    }
+    return true;
+}
+
+// Most texts are ASCII, which needs none of the general decoder's work.
+QString decodedText(const char *bytes, int size)
+{
+    if (size <= 0)
+        return QString::fromUtf8(bytes, size);
+    QString text(size, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (int i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x80)
+            return QString::fromUtf8(bytes, size);
+        out[i] = byte;
+    }
+    return text;
+}
+
 class SqliteEngine;
 
 class SqliteCursor final : public Cursor {
@@ -85,6 +115,8 @@ private:
         QVariant value;
     };
     mutable QVector<LastDateTime> m_lastDateTime;
+    mutable QVector<QString> m_lastText;
+    bool m_utf8;
     bool m_done = false;
 };
 
@@ -114,6 +146,7 @@ public:
         // A save looks up every item of a bill in several large tables; with SQLite's 2 MB
         // default the pages it needs keep being read again as the file grows.
         exec(QStringLiteral("PRAGMA cache_size=-32768"));
+        readEncoding();
         loadCatalog();
     }
 
@@ -220,6 +253,7 @@ public:
 
     void startClock() { m_clock.start(); }
     sqlite3 *handle() const { return m_db; }
+    bool storesUtf8() const { return m_utf8; }
 
 private:
     static constexpr int kIdleStatements = 64;
@@ -329,6 +363,14 @@ private:
             throw engineError(m_db, sqlite3_errcode(m_db));
     }
 
+    void readEncoding()
+    {
+        sqlite3_stmt *stmt = prepare(QStringLiteral("PRAGMA encoding"), {});
+        m_utf8 = sqlite3_step(stmt) == SQLITE_ROW
+            && qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), "UTF-8") == 0;
+        release(stmt);
+    }
+
     void loadCatalog()
     {
         m_tables.clear();
@@ -349,6 +391,7 @@ private:
     static inline QAtomicInteger<int> s_serial;
     QString m_connectionName;
     sqlite3 *m_db = nullptr;
+    bool m_utf8 = false;
     qint64 m_timeoutMs = 0;
     QElapsedTimer m_clock;
     tsql::Catalog m_catalog;
@@ -358,11 +401,12 @@ private:
 };
 
 SqliteCursor::SqliteCursor(SqliteEngine *engine, sqlite3_stmt *stmt, QVector<tsql::ValueKind> kinds)
-    : m_engine(engine), m_stmt(stmt), m_columnCount(sqlite3_column_count(stmt))
+    : m_engine(engine), m_stmt(stmt), m_columnCount(sqlite3_column_count(stmt)), m_utf8(engine->storesUtf8())
 {
     m_names.reserve(m_columnCount);
     m_isDateTime.resize(m_columnCount);
     m_lastDateTime.resize(m_columnCount);
+    m_lastText.resize(m_columnCount);
     for (int i = 0; i < m_columnCount; ++i) {
         m_names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
         int length;
@@ -393,20 +437,28 @@ bool SqliteCursor::next()
 
 QVariant SqliteCursor::value(int column) const
 {
-    switch (sqlite3_column_type(m_stmt, column)) {
+    // One call into the statement per value; the value's own accessors are cheaper. The value
+    // is read here at once, on this thread, as they require.
+    sqlite3_value *const cell = sqlite3_column_value(m_stmt, column);
+    switch (sqlite3_value_type(cell)) {
     case SQLITE_NULL:
         return QVariant();
     case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+        return QVariant(qlonglong(sqlite3_value_int64(cell)));
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, column));
+        return QVariant(sqlite3_value_double(cell));
     case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, column)), sqlite3_column_bytes(m_stmt, column));
+        return QByteArray(static_cast<const char *>(sqlite3_value_blob(cell)), sqlite3_value_bytes(cell));
     default:
         break;
     }
-    const char *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-    const int size = sqlite3_column_bytes(m_stmt, column);
+    // A UTF-8 file's text is read as it lies in the row: asking for text would first copy it
+    // to add a terminator that nothing here needs.
+    const char *bytes = m_utf8 ? static_cast<const char *>(sqlite3_value_blob(cell))
+                               : reinterpret_cast<const char *>(sqlite3_value_text(cell));
+    const int size = sqlite3_value_bytes(cell);
+    if (!bytes)
+        bytes = ""; // an empty text is still a text, not NULL
     if (m_isDateTime[column]) {
         // Rows repeat the same datetime often (a costing date); making a QDateTime is not cheap.
         LastDateTime &last = m_lastDateTime[column];
@@ -418,7 +470,13 @@ QVariant SqliteCursor::value(int column) const
         last.value = dt ? QVariant(*dt) : QVariant(text);
         return last.value;
     }
-    return QString::fromUtf8(bytes, size);
+    // Flags, names and codes repeat from row to row: a text equal to the last one of its
+    // column shares that one's buffer instead of being decoded and stored again.
+    QString &last = m_lastText[column];
+    if (size > 0 && sameAscii(last, bytes, size))
+        return last;
+    last = decodedText(bytes, size);
+    return last;
 }
 
 } // namespace

@@ -72,10 +72,82 @@ Int roundedWhole(const QVariant &v)
 
 QString withLocaleSeparator(QString text, const QLocale &locale)
 {
-    const QString point = locale.decimalPoint();
+    // The locale makes a new text each time it is asked, and grids ask for every number.
+    thread_local QLocale lastLocale = QLocale::c();
+    thread_local QString point = QStringLiteral(".");
+    if (locale != lastLocale) {
+        lastLocale = locale;
+        point = locale.decimalPoint();
+    }
     if (point != QLatin1String("."))
         text.replace(QLatin1Char('.'), point);
     return text;
+}
+
+// QString::number(n) without the locale machinery behind it: ids fill whole grid columns.
+QString wholeNumberText(qlonglong n)
+{
+    char buffer[24];
+    char *const end = buffer + sizeof buffer;
+    char *p = end;
+    // Digits of the magnitude taken as unsigned, so that the smallest number has one too.
+    quint64 magnitude = n < 0 ? 0 - quint64(n) : quint64(n);
+    do {
+        *--p = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (n < 0)
+        *--p = '-';
+    return QString::fromLatin1(p, end - p);
+}
+
+// QString::number(d, 'g', 15) for amounts of one to four decimals, which grids show by the
+// thousand and the general conversion makes several times slower. Empty unless d is so close
+// to such a decimal that rounding it to 15 significant digits can only give that decimal.
+std::optional<QString> fewDecimals(double d)
+{
+    // kPowers[i] is 10^(i - 3); kQuarterUnits[i] a quarter of the 15th significant digit's
+    // unit for numbers in [kPowers[i], kPowers[i + 1]).
+    static constexpr double kPowers[] = {1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11};
+    static constexpr double kQuarterUnits[] = {0.25e-17, 0.25e-16, 0.25e-15, 0.25e-14, 0.25e-13, 0.25e-12, 0.25e-11,
+                                               0.25e-10, 0.25e-9,  0.25e-8,  0.25e-7,  0.25e-6,  0.25e-5,  0.25e-4};
+    const double a = std::fabs(d);
+    if (!(a >= kPowers[0] && a < kPowers[14]))
+        return std::nullopt;
+    int band = 0;
+    while (a >= kPowers[band + 1])
+        ++band;
+    qint64 scale = 1;
+    for (int decimals = 1; decimals <= 4; ++decimals) {
+        scale *= 10;
+        const double n = std::nearbyint(a * double(scale));
+        // fma gives a * scale - n with one rounding: the distance to the decimal, scaled.
+        if (!(std::fabs(std::fma(a, double(scale), -n)) < kQuarterUnits[band] * double(scale)))
+            continue;
+        qint64 fraction = qint64(n) % scale;
+        int digits = decimals;
+        while (fraction != 0 && fraction % 10 == 0) {
+            fraction /= 10;
+            --digits;
+        }
+        char buffer[32];
+        char *const end = buffer + sizeof buffer;
+        char *p = end;
+        if (fraction != 0) {
+            for (int i = 0; i < digits; ++i, fraction /= 10)
+                *--p = char('0' + fraction % 10);
+            *--p = '.';
+        }
+        qint64 whole = qint64(n) / scale;
+        do {
+            *--p = char('0' + whole % 10);
+            whole /= 10;
+        } while (whole != 0);
+        if (d < 0)
+            *--p = '-';
+        return QString::fromLatin1(p, end - p);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -150,6 +222,15 @@ QString toText(const QVariant &v)
 
 QString displayText(const QVariant &v)
 {
+    // Texts and whole numbers are most of a grid's cells: they need no locale.
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return *static_cast<const QString *>(v.constData());
+    case QMetaType::LongLong:
+        return wholeNumberText(*static_cast<const qlonglong *>(v.constData()));
+    default:
+        break;
+    }
     if (isNull(v))
         return QString();
     const QLocale locale;
@@ -160,7 +241,9 @@ QString displayText(const QVariant &v)
     case QMetaType::Float: {
         const double d = v.toDouble();
         if (d == std::floor(d) && std::fabs(d) < 1e15)
-            return QString::number(qlonglong(d));
+            return wholeNumberText(qlonglong(d));
+        if (const auto text = fewDecimals(d))
+            return withLocaleSeparator(*text, locale);
         return withLocaleSeparator(QString::number(d, 'g', 15), locale);
     }
     case QMetaType::QDateTime: {
