@@ -115,7 +115,16 @@ private:
         QVariant value;
     };
     mutable QVector<LastDateTime> m_lastDateTime;
-    mutable QVector<QString> m_lastText;
+    // The last few distinct texts of a column, while the column keeps repeating them.
+    struct RecentTexts {
+        static constexpr int kSize = 8;
+        QString texts[kSize];
+        int next = 0;
+        int hits = 0;
+        int misses = 0;
+        bool givenUp = false;
+    };
+    mutable QVector<RecentTexts> m_recent;
     bool m_utf8;
     bool m_done = false;
 };
@@ -406,7 +415,7 @@ SqliteCursor::SqliteCursor(SqliteEngine *engine, sqlite3_stmt *stmt, QVector<tsq
     m_names.reserve(m_columnCount);
     m_isDateTime.resize(m_columnCount);
     m_lastDateTime.resize(m_columnCount);
-    m_lastText.resize(m_columnCount);
+    m_recent.resize(m_columnCount);
     for (int i = 0; i < m_columnCount; ++i) {
         m_names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
         int length;
@@ -470,13 +479,25 @@ QVariant SqliteCursor::value(int column) const
         last.value = dt ? QVariant(*dt) : QVariant(text);
         return last.value;
     }
-    // Flags, names and codes repeat from row to row: a text equal to the last one of its
-    // column shares that one's buffer instead of being decoded and stored again.
-    QString &last = m_lastText[column];
-    if (size > 0 && sameAscii(last, bytes, size))
-        return last;
-    last = decodedText(bytes, size);
-    return last;
+    // Flags and names repeat from row to row: a text met a moment ago shares that one's buffer
+    // instead of being decoded and stored again. A column of unique texts soon stops looking.
+    RecentTexts &recent = m_recent[column];
+    if (recent.givenUp || size == 0)
+        return decodedText(bytes, size);
+    for (const QString &text : recent.texts) {
+        if (sameAscii(text, bytes, size)) {
+            ++recent.hits;
+            return text;
+        }
+    }
+    if (++recent.misses >= 64 && recent.hits < recent.misses) {
+        recent.givenUp = true;
+        return decodedText(bytes, size);
+    }
+    QString &slot = recent.texts[recent.next];
+    recent.next = (recent.next + 1) % RecentTexts::kSize;
+    slot = decodedText(bytes, size);
+    return slot;
 }
 
 } // namespace

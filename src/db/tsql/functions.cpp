@@ -97,6 +97,34 @@ bool isAscii(const char *bytes, int length)
     return true;
 }
 
+// A text value's bytes when it is ASCII, where characters and bytes are one and the same.
+bool asciiText(sqlite3_value *value, const char *&bytes, int &size)
+{
+    if (sqlite3_value_type(value) != SQLITE_TEXT)
+        return false;
+    bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    size = sqlite3_value_bytes(value);
+    return bytes && isAscii(bytes, size);
+}
+
+// Calls use(QStringView) with the value as textOf() gives it. A short ASCII text, what a
+// scan over many rows mostly meets, is widened on the stack instead of the heap.
+template<typename Use>
+auto withText(sqlite3_value *value, Use use)
+{
+    const char *bytes = nullptr;
+    int size = 0;
+    constexpr int kShort = 128;
+    if (asciiText(value, bytes, size) && size <= kShort) {
+        char16_t wide[kShort];
+        for (int i = 0; i < size; ++i)
+            wide[i] = char16_t(static_cast<unsigned char>(bytes[i]));
+        return use(QStringView(wide, size));
+    }
+    const QString text = textOf(value);
+    return use(QStringView(text));
+}
+
 // convert(int, value). False after reporting the failure.
 bool toInt(sqlite3_context *context, sqlite3_value *value, qint64 &result)
 {
@@ -113,21 +141,22 @@ bool toInt(sqlite3_context *context, sqlite3_value *value, qint64 &result)
         result = qint64(real);
         return true;
     }
-    default: {
-        const QString text = textOf(value);
-        qint32 parsed = 0;
-        switch (parseIntegerText(text, parsed)) {
-        case IntegerText::Valid:
-            result = parsed;
-            return true;
-        case IntegerText::Invalid:
-            conversionError(context, intConversionMessage(text));
+    default:
+        return withText(value, [&](QStringView text) {
+            qint32 parsed = 0;
+            switch (parseIntegerText(text, parsed)) {
+            case IntegerText::Valid:
+                result = parsed;
+                return true;
+            case IntegerText::Invalid:
+                conversionError(context, intConversionMessage(text));
+                return false;
+            case IntegerText::Overflow:
+                conversionError(context, intOverflowMessage(text));
+                return false;
+            }
             return false;
-        case IntegerText::Overflow:
-            conversionError(context, intOverflowMessage(text));
-            return false;
-        }
-    }
+        });
     }
     if (result < INT32_MIN || result > INT32_MAX) {
         conversionError(context, arithmeticOverflowMessage("int"));
@@ -364,6 +393,12 @@ void leftOrRight(sqlite3_context *context, sqlite3_value **argv, bool left)
     if (count < 0)
         return statementError(context, QStringLiteral("Invalid length parameter passed to the %1 function.")
                                            .arg(QLatin1String(left ? "left" : "right")));
+    const char *bytes = nullptr;
+    int size = 0;
+    if (asciiText(argv[0], bytes, size)) {
+        const int taken = int(std::min<qint64>(count, size));
+        return sqlite3_result_text(context, left ? bytes : bytes + size - taken, taken, SQLITE_TRANSIENT);
+    }
     const QString text = textOf(argv[0]);
     resultText(context, left ? text.left(count) : text.right(count));
 }
@@ -380,8 +415,15 @@ void tsqlSubstring(sqlite3_context *context, int, sqlite3_value **argv)
     const qint64 length = sqlite3_value_int64(argv[2]);
     if (length < 0)
         return statementError(context, QStringLiteral("Invalid length parameter passed to the substring function."));
-    const QString text = textOf(argv[0]);
     const qint64 first = std::max<qint64>(start, 1);
+    const char *bytes = nullptr;
+    int size = 0;
+    if (asciiText(argv[0], bytes, size)) {
+        const qint64 end = std::min<qint64>(start + length, qint64(size) + 1);
+        return end > first ? sqlite3_result_text(context, bytes + first - 1, int(end - first), SQLITE_TRANSIENT)
+                           : resultText(context, QString());
+    }
+    const QString text = textOf(argv[0]);
     const qint64 end = std::min<qint64>(start + length, qint64(text.size()) + 1);
     resultText(context, end > first ? text.mid(first - 1, end - first) : QString());
 }
@@ -555,7 +597,16 @@ void tsqlArithmetic(sqlite3_context *context, int, sqlite3_value **argv)
     }
 }
 
-bool sameLetter(QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); }
+// QChar::toCaseFolded(), with ASCII, which folds only A to Z, answered inline.
+QChar folded(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return QChar(u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u);
+    return c.toCaseFolded();
+}
+
+bool sameLetter(QChar a, QChar b) { return a == b || folded(a) == folded(b); }
 
 // A [set] of the pattern at position i (just past '['): whether c is in it; end gets the
 // position after ']'. False with end = -1 when the set is not closed.
@@ -565,14 +616,14 @@ bool inSet(QStringView pattern, qsizetype i, QChar c, qsizetype &end)
     if (negated)
         ++i;
     bool found = false;
+    const QChar foldedC = folded(c);
     for (; i < pattern.size() && pattern[i] != u']'; ++i) {
         if (i + 2 < pattern.size() && pattern[i + 1] == u'-' && pattern[i + 2] != u']') {
-            const QChar low = pattern[i].toCaseFolded(), high = pattern[i + 2].toCaseFolded();
-            const QChar folded = c.toCaseFolded();
-            found = found || (folded >= low && folded <= high);
+            const QChar low = folded(pattern[i]), high = folded(pattern[i + 2]);
+            found = found || (foldedC >= low && foldedC <= high);
             i += 2;
         } else {
-            found = found || sameLetter(pattern[i], c);
+            found = found || pattern[i] == c || folded(pattern[i]) == foldedC;
         }
     }
     end = i < pattern.size() ? i + 1 : -1;
@@ -632,8 +683,11 @@ void tsqlLike(sqlite3_context *context, int argc, sqlite3_value **argv)
     if (argc > 2 && escape.size() != 1)
         return statementError(context, QStringLiteral("The invalid escape character \"%1\" was specified in a LIKE predicate.")
                                            .arg(escape));
-    sqlite3_result_int(context, likeMatches(textOf(argv[0]), textOf(argv[1]),
-                                            escape.isEmpty() ? QChar() : escape[0]) ? 1 : 0);
+    const QChar escapeChar = escape.isEmpty() ? QChar() : escape[0];
+    const bool matches = withText(argv[0], [&](QStringView text) {
+        return withText(argv[1], [&](QStringView pattern) { return likeMatches(text, pattern, escapeChar); });
+    });
+    sqlite3_result_int(context, matches ? 1 : 0);
 }
 
 // Beyond ASCII: letters first by their base letter without regard to case (Ä sorts with A, as in
