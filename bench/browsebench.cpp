@@ -55,11 +55,15 @@ void registerBrowse(const QString &folder, int costings, Report &report)
     const auto module = startSession(connection, 0);
     FrmMaster &window = module->master();
     window.Form_Load();
+    // On screen, as a user types into it: a hidden grid lays itself out again at every scroll.
+    window.show();
     FlexGrid &grid = *window.FlexMaster();
     auto *sortColumn = window.findChild<ComboBox *>(QStringLiteral("cboColNames"));
     auto *searchColumn = window.findChild<ComboBox *>(QStringLiteral("cboSearch"));
     auto *text = window.findChild<QLineEdit *>(QStringLiteral("txtsearch"));
 
+    // The texts in the order the grid has before each timed sort below: by costing.
+    choose(sortColumn, QStringLiteral("Costing Date"));
     QStringList numbers;
     QStringList shops;
     for (int r = 1; r < grid.rows(); ++r) {
@@ -67,6 +71,12 @@ void registerBrowse(const QString &folder, int costings, Report &report)
         shops << grid.textMatrix(r, 3);
     }
     const QString key = numbers.value(numbers.size() / 2).left(5);
+    // Later keystrokes narrow down to rows all over the register; one alone is too short to time.
+    QStringList laterKeys;
+    for (int i = 0; i < 2000; ++i) {
+        const QString &number = numbers.at(int((qint64(i) * 7919) % numbers.size()));
+        laterKeys << number.left(std::max<qsizetype>(1, number.size() - 1));
+    }
 
     double sortAndSearchAlone = 1e300;
     double searchAlone = 1e300;
@@ -77,7 +87,10 @@ void registerBrowse(const QString &folder, int costings, Report &report)
             std::stable_sort(copy.begin(), copy.end(), noCaseLess);
             firstBeginningWith(copy, key);
         }));
-        searchAlone = std::min(searchAlone, elapsedMs([&] { firstBeginningWith(copy, key); }));
+        searchAlone = std::min(searchAlone, elapsedMs([&] {
+            for (const QString &later : laterKeys)
+                firstBeginningWith(copy, later);
+        }));
         QStringList shopCopy = shops;
         shopSortAlone = std::min(shopSortAlone, elapsedMs([&] { std::stable_sort(shopCopy.begin(), shopCopy.end()); }));
     }
@@ -92,7 +105,13 @@ void registerBrowse(const QString &folder, int costings, Report &report)
         // Back in costing order, so that the next keystroke sorts again.
         choose(sortColumn, QStringLiteral("Costing Date"));
         firstKey = std::min(firstKey, elapsedMs([&] { QCoreApplication::sendEvent(text, &release); }));
-        laterKey = std::min(laterKey, elapsedMs([&] { QCoreApplication::sendEvent(text, &release); }));
+        double typing = 0;
+        for (const QString &later : laterKeys) {
+            text->setText(later);
+            typing += elapsedMs([&] { QCoreApplication::sendEvent(text, &release); });
+        }
+        laterKey = std::min(laterKey, typing);
+        text->setText(key);
         choose(sortColumn, QStringLiteral("Costing Date"));
         columnSort = std::min(columnSort, elapsedMs([&] { choose(sortColumn, QStringLiteral("Shop Name")); }));
     }
@@ -100,7 +119,7 @@ void registerBrowse(const QString &folder, int costings, Report &report)
     QTextStream(stdout) << "register browsing: " << numbers.size() << " rows, search key \"" << key << "\"\n";
     report.add({QStringLiteral("search, first keystroke (sort + find), %1 rows").arg(numbers.size()), firstKey, sortAndSearchAlone,
                 3.0, QStringLiteral("ms")});
-    report.add({QStringLiteral("search, later keystroke (find), %1 rows").arg(numbers.size()), laterKey, searchAlone, 3.0,
+    report.add({QStringLiteral("search, %1 later keystrokes (find), %2 rows").arg(laterKeys.size()).arg(numbers.size()), laterKey, searchAlone, 3.0,
                 QStringLiteral("ms")});
     report.add({QStringLiteral("column sort (shop name), %1 rows").arg(numbers.size()), columnSort, shopSortAlone, 3.0,
                 QStringLiteral("ms")});

@@ -292,7 +292,11 @@ int FlexGrid::topRow() const
 void FlexGrid::setTopRow(int row)
 {
     checkRow(row);
-    m_pendingTopRow = std::max(row, fixedRows());
+    const int wanted = std::max(row, fixedRows());
+    // Laying the view out again for a row already at the top costs a keystroke its speed.
+    if (m_pendingTopRow < 0 && isVisible() && wanted == topRow())
+        return;
+    m_pendingTopRow = wanted;
     applyTopRow();
 }
 
@@ -459,7 +463,10 @@ void FlexGrid::applyTopRow()
     // Laying out can resize the viewport and come back here, so the request
     // is read before it.
     const int topRow = m_pendingTopRow;
-    updateGeometries();
+    // The scroll range follows the rows only after a layout; laying out for every scroll would
+    // cost each keystroke of a search.
+    if (!isVisible() || topRow - fixedRows() > verticalScrollBar()->maximum())
+        updateGeometries();
     verticalScrollBar()->setValue(std::max(0, topRow - fixedRows()));
     if (isVisible())
         m_pendingTopRow = -1;

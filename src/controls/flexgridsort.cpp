@@ -25,15 +25,34 @@ void FlexGridModel::sortRows(int firstRow, int lastRow, int firstKey, int lastKe
     const std::vector<std::vector<SortKey>> keys = sortKeys(firstRow, lastRow, firstKey, lastKey, mode);
 
     std::vector<int> order(static_cast<std::size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        for (const std::vector<SortKey> &column : keys) {
-            const int result = compareKeys(column[std::size_t(a)], column[std::size_t(b)], mode);
-            if (result != 0)
-                return descending ? result > 0 : result < 0;
-        }
-        return false;
-    });
+    if (keys.size() == 1) {
+        // One key column, the usual case: keys sorted beside their rows stay in the cache.
+        struct Entry
+        {
+            SortKey key;
+            int row;
+        };
+        std::vector<Entry> entries;
+        entries.reserve(order.size());
+        for (int i = 0; i < count; ++i)
+            entries.push_back({keys.front()[std::size_t(i)], i});
+        std::stable_sort(entries.begin(), entries.end(), [mode, descending](const Entry &a, const Entry &b) {
+            const int result = compareKeys(a.key, b.key, mode);
+            return descending ? result > 0 : result < 0;
+        });
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            order[i] = entries[i].row;
+    } else {
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            for (const std::vector<SortKey> &column : keys) {
+                const int result = compareKeys(column[std::size_t(a)], column[std::size_t(b)], mode);
+                if (result != 0)
+                    return descending ? result > 0 : result < 0;
+            }
+            return false;
+        });
+    }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPosition(static_cast<std::size_t>(count));
@@ -108,18 +127,35 @@ int FlexGridModel::compareKeys(const SortKey &a, const SortKey &b, int mode)
     }
 }
 
+// Follows the permutation's cycles with one row held aside: each cell moves once, and no
+// copy of the whole grid is needed.
 template<typename T>
 void FlexGridModel::reorderRows(std::vector<T> &cells, int firstRow, const std::vector<int> &order) const
 {
     const std::size_t cols = std::size_t(m_cols);
-    const auto block = cells.begin() + std::ptrdiff_t(std::size_t(firstRow) * cols);
-    std::vector<T> moved;
-    moved.reserve(order.size() * cols);
-    for (const int source : order) {
-        const auto from = block + std::ptrdiff_t(std::size_t(source) * cols);
-        std::move(from, from + std::ptrdiff_t(cols), std::back_inserter(moved));
+    const auto rowAt = [&cells, firstRow, cols](std::size_t row) {
+        return cells.begin() + std::ptrdiff_t((std::size_t(firstRow) + row) * cols);
+    };
+    std::vector<bool> placed(order.size(), false);
+    std::vector<T> held(cols);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || std::size_t(order[start]) == start) {
+            placed[start] = true;
+            continue;
+        }
+        std::move(rowAt(start), rowAt(start) + std::ptrdiff_t(cols), held.begin());
+        std::size_t target = start;
+        for (;;) {
+            placed[target] = true;
+            const std::size_t source = std::size_t(order[target]);
+            if (source == start) {
+                std::move(held.begin(), held.end(), rowAt(target));
+                break;
+            }
+            std::move(rowAt(source), rowAt(source) + std::ptrdiff_t(cols), rowAt(target));
+            target = source;
+        }
     }
-    std::move(moved.begin(), moved.end(), block);
 }
 
 void FlexGrid::sort(int mode)

@@ -41,7 +41,7 @@ void FrmMaster::cboColNames_Click()
     const bool ascending = m_optAscend->isChecked();
     grid.sort(numeric ? (ascending ? FlexSort::GenericAscending : FlexSort::GenericDescending)
                       : (ascending ? FlexSort::StringAscending : FlexSort::StringDescending));
-    m_searchSortedColumn = -1;
+    m_searchOrder = {};
 }
 
 // Choosing a direction asks for the column again, so that the next choice sorts that way.
@@ -63,23 +63,27 @@ void FrmMaster::searchRegister()
 {
     FlexGrid &grid = *m_flexMaster;
     const int column = m_cboSearch->itemData(m_cboSearch->listIndex());
-    if (m_searchSortedColumn != column) {
+    if (m_searchOrder.column != column) {
         const RowChangesAtRest rest(FlexFlag);
         grid.setCol(column);
         grid.setColSel(column);
         grid.sort(FlexSort::StringNoCaseAscending);
-        m_searchSortedColumn = column;
+        m_searchOrder.column = column;
+        m_searchOrder.texts.clear();
+        m_searchOrder.texts.reserve(grid.rows());
+        for (int row = 1; row < grid.rows(); ++row)
+            m_searchOrder.texts.append(grid.textMatrix(row, column).trimmed());
     }
     // Compared in the order the sort used, so that number columns are found too.
     const QString typed = m_txtsearch->text();
-    const QString key = typed.trimmed();
-    const auto valueAt = [&grid, column, &typed](int row) { return grid.textMatrix(row, column).trimmed().left(typed.size()); };
-    int low = 1;
-    int high = grid.rows() - 1;
-    int found = -1;
+    const QStringView key = QStringView(typed).trimmed();
+    const QStringList &texts = m_searchOrder.texts;
+    qsizetype low = 0;
+    qsizetype high = texts.size() - 1;
+    qsizetype found = -1;
     while (low <= high) {
-        const int mid = (low + high) / 2;
-        const int order = QString::compare(key, valueAt(mid), Qt::CaseInsensitive);
+        const qsizetype mid = (low + high) / 2;
+        const int order = key.compare(QStringView(texts.at(mid)).left(typed.size()), Qt::CaseInsensitive);
         if (order < 0) {
             high = mid - 1;
         } else if (order > 0) {
@@ -91,12 +95,11 @@ void FrmMaster::searchRegister()
     }
     if (found < 0)
         return;
-    // The keystroke's own row-change handling follows once; each move need not run it again.
+    // The keystroke's own row-change handling follows once; the move need not run it too.
     const RowChangesAtRest rest(FlexFlag);
-    grid.setRow(found);
-    grid.setCol(0);
-    grid.setColSel(grid.cols() - 1);
-    grid.setTopRow(found);
+    const int row = int(found) + 1;
+    grid.selectRow(row);
+    grid.setTopRow(row);
 }
 
 } // namespace kadu2217

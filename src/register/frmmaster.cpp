@@ -228,7 +228,7 @@ void FrmMaster::GridPopulate(const QString &strSql, const QString &strTableMain)
 {
     FlexGrid &grid = *m_flexMaster;
     const FlexGrid::BulkUpdate bulk(grid);
-    m_searchSortedColumn = -1;
+    m_searchOrder = {};
 
     grid.clear();
     grid.setFixedRows(1);

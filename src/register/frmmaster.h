@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QStringList>
 #include <QVector>
 
 class QFrame;
@@ -140,8 +141,14 @@ private:
     QPushButton *m_cmdPreview = nullptr;
     QPushButton *m_cmdClose = nullptr;
 
-    // The column the search last sorted the grid by, while the grid stays in that order.
-    int m_searchSortedColumn = -1;
+    // The column the search last sorted the grid by, while the grid stays in that order, and
+    // its trimmed texts row by row: each keystroke searches them instead of the whole grid.
+    struct SearchOrder
+    {
+        int column = -1;
+        QStringList texts;
+    };
+    SearchOrder m_searchOrder;
     QDate m_dtFromDate;
     QString m_strUserRights;
     bool m_loaded = false;

@@ -18,7 +18,7 @@ void FrmMaster::RefreshMasterRow(const QString &strCondition, qint32 lngCostingI
     FlexGrid &grid = *m_flexMaster;
     const int columns = grid.cols();
     // A new or changed row may break the order the search sorted the grid in.
-    m_searchSortedColumn = -1;
+    m_searchOrder = {};
     Recordset rs;
     rs.open(registerRowsQuery(m_context.state.GStrMasterSql, strCondition), m_context.session.adocon, CursorType::Keyset, LockType::ReadOnly);
     if (rs.eof())
