@@ -4,6 +4,7 @@
 #include "db/recordset.h"
 #include "fixtures.h"
 #include "guisupport.h"
+#include "entry/frmlocalpurchasecosting.h"
 #include "register/frmmaster.h"
 #include "shell/reporterror.h"
 #include "shell/session.h"
@@ -501,6 +502,98 @@ private slots:
         QTest::keyClick(text, Qt::Key_Return);
         QVERIFY(w.focusWidget() != text);
         QVERIFY(m_errors->isEmpty());
+    }
+
+    void searchFollowsARefreshedRow()
+    {
+        FrmMaster &w = browsable({"a-1", "b-2", "c-3"});
+        auto *searchColumn = w.findChild<ComboBox *>(QStringLiteral("cboSearch"));
+        searchColumn->setListIndex(searchColumn->findText(QStringLiteral("Costing No")));
+        auto *text = w.findChild<QLineEdit *>(QStringLiteral("txtsearch"));
+        QTest::keyClicks(text, QStringLiteral("b"));
+        FlexGrid *grid = w.FlexMaster();
+        QCOMPARE(grid->textMatrix(grid->row(), 1), QStringLiteral("b-2"));
+        // Another user renumbers costing 2; its row is read again, and the search sees it.
+        m_keep->execute(QStringLiteral("update loaLocalPurchaseCostingHeader set lpchcostingno='z-9' where lpchcostingid=2"));
+        setEntryMode(QStringLiteral("E"));
+        w.showCosting(2, false);
+        text->clear();
+        QTest::keyClicks(text, QStringLiteral("z"));
+        QCOMPARE(grid->textMatrix(grid->row(), 1), QStringLiteral("z-9"));
+        QCOMPARE(column(grid, 1), (QStringList{"a-1", "c-3", "z-9"}));
+        // A column sort leaves another order behind: the next search sorts again.
+        auto *columns = w.findChild<ComboBox *>(QStringLiteral("cboColNames"));
+        w.findChild<QRadioButton *>(QStringLiteral("optDescend"))->click();
+        columns->setListIndex(columns->findText(QStringLiteral("Costing No")));
+        QCOMPARE(column(grid, 1), (QStringList{"z-9", "c-3", "a-1"}));
+        text->clear();
+        QTest::keyClicks(text, QStringLiteral("c"));
+        QCOMPARE(column(grid, 1), (QStringList{"a-1", "c-3", "z-9"}));
+        QCOMPARE(grid->textMatrix(grid->row(), 1), QStringLiteral("c-3"));
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void selectionColourFollowsTheRows_data()
+    {
+        QTest::addColumn<int>("firstId");
+        QTest::addColumn<int>("lastId");
+        QTest::addColumn<int>("colour");
+        QTest::newRow("one row") << 2 << 2 << int(VbSystemColor::HighlightText);
+        QTest::newRow("a cancelled row stays red") << 1 << 1 << 0x0000FF;
+        QTest::newRow("several rows are cyan") << 1 << 2 << 0xFFFF00;
+        QTest::newRow("several rows from a cancelled one") << 2 << 1 << 0xFFFF00;
+    }
+    void selectionColourFollowsTheRows()
+    {
+        QFETCH(int, firstId);
+        QFETCH(int, lastId);
+        QFETCH(int, colour);
+        auto c = registerDatabase();
+        addCosting(c, 1, QStringLiteral("20120301"), 1, 1, 1);
+        addCosting(c, 2, QStringLiteral("20120302"));
+        FlexGrid *grid = openRegister(c).FlexMaster();
+        const auto rowOf = [grid](int id) {
+            for (int r = 1; r < grid->rows(); ++r)
+                if (grid->textMatrix(r, 0) == QString::number(id))
+                    return r;
+            return -1;
+        };
+        grid->setRow(rowOf(firstId));
+        grid->setRowSel(rowOf(lastId));
+        QCOMPARE(int(grid->foreColorSel()), colour);
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void keysReachTheGrid()
+    {
+        auto c = registerDatabase(QStringLiteral("ND"));
+        addCosting(c, 1, QStringLiteral("20120301"));
+        FrmMaster &w = openRegister(c);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *text = w.findChild<QLineEdit *>(QStringLiteral("txtsearch"));
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.FlexMaster()));
+        // Without the right to edit, Enter and a double-click leave the costing alone.
+        QVERIFY(!w.CmdEdit()->isEnabled());
+        QTest::keyClick(w.FlexMaster(), Qt::Key_Return);
+        QTest::mouseDClick(w.FlexMaster()->viewport(), Qt::LeftButton, {}, w.FlexMaster()->visualRect(w.FlexMaster()->model()->index(0, 1)).center());
+        QVERIFY(!entryWindow().isVisible());
+        QVERIFY(m_messages->isEmpty());
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void cellToolTipIsTheCellsText()
+    {
+        FrmMaster &w = browsable({"LPC-1", "LPC-2"});
+        FlexGrid *grid = w.FlexMaster();
+        const QModelIndex cell = grid->model()->index(1, 1);
+        const QPoint at = grid->visualRect(cell).center();
+        QMouseEvent move(QEvent::MouseMove, at, grid->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &move);
+        QCOMPARE(grid->toolTipText(), grid->textMatrix(2, 1));
+        QVERIFY(!grid->toolTipText().isEmpty());
     }
 
     void deleteKeyFollowsTheButton()
