@@ -59,5 +59,6 @@ void registerBrowse(const QString &folder, int costings, Report &report);
 void pendingListOpen(const QString &folder, Report &report);
 void itemGridFill(const QString &folder, Report &report);
 void largeCostingSave(const QString &folder, int costings, Report &report);
+void fixedCostingCancel(const QString &folder, int costings, Report &report);
 
 } // namespace bench
