@@ -97,22 +97,9 @@ void writeEditedHeader(const ConnectionPtr &connection, const QString &userName,
     connection->execute(QStringLiteral("delete from loalocalpurchasecostingdetail where lpcdcostingid=") + costing.editedCostingId);
 }
 
-// In edit mode the bill was costed before: all of its quantity of an item is taken off the
-// stock the item's lines are averaged against.
-QHash<qint32, double> billQuantitiesByItem(const CostingToSave &costing)
-{
-    QHash<qint32, double> quantities;
-    if (!costing.newMode) {
-        for (const CostingLine &line : costing.lines)
-            quantities[value::toInt32(line.itemId)] += value::toDouble(line.quantity);
-    }
-    return quantities;
-}
-
 void writeDetails(const ConnectionPtr &connection, clsDatabase &lookups, const CostingToSave &costing, qint32 costingId)
 {
-    const QHash<qint32, double> billQuantities = billQuantitiesByItem(costing);
-    RunningItemCost costs;
+    CostingLineCosts costs(lookups, costing);
     Recordset rs;
     rs.open(QStringLiteral("select * from loalocalpurchasecostingdetail"), connection, CursorType::Keyset, LockType::Optimistic);
     for (const CostingLine &line : costing.lines) {
@@ -127,8 +114,6 @@ void writeDetails(const ConnectionPtr &connection, clsDatabase &lookups, const C
         rs.setValue(QStringLiteral("lpcdcostedprice"), line.costedPrice);
 
         const qint32 itemId = value::toInt32(rs.value(QStringLiteral("lpcditemid")));
-        if (!costs.knows(itemId))
-            costs.start(itemId, lookupItemStanding(lookups, itemId, billQuantities.value(itemId), costing.newMode));
         const ItemCost cost = costs.next(itemId, value::toDouble(rs.value(QStringLiteral("lpcditemqty"))),
                                          value::toDouble(rs.value(QStringLiteral("lpcdcostedprice"))));
         rs.setValue(QStringLiteral("lpcdnewitemcostprice"), cost.newCost);
@@ -149,6 +134,24 @@ void markBillCosted(const ConnectionPtr &connection, const CostingToSave &costin
 }
 
 } // namespace
+
+CostingLineCosts::CostingLineCosts(clsDatabase &lookups, const CostingToSave &costing)
+    : m_lookups(lookups), m_newMode(costing.newMode)
+{
+    // In edit mode the bill was costed before: all of its quantity of an item is taken off
+    // the stock the item's lines are averaged against.
+    if (!m_newMode) {
+        for (const CostingLine &line : costing.lines)
+            m_billQuantities[value::toInt32(line.itemId)] += value::toDouble(line.quantity);
+    }
+}
+
+ItemCost CostingLineCosts::next(qint32 itemId, double quantity, double costedPrice)
+{
+    if (!m_running.knows(itemId))
+        m_running.start(itemId, lookupItemStanding(m_lookups, itemId, m_billQuantities.value(itemId), m_newMode));
+    return m_running.next(itemId, quantity, costedPrice);
+}
 
 CostingCheck checkCosting(const CostingToSave &costing, int shopIndex, int billIndex, int departmentIndex)
 {

@@ -3,9 +3,11 @@
 #include <kadu2217/connection.h>
 #include <kadu2217/services.h>
 
+#include "entry/itemcost.h"
 #include "shell/session.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -19,6 +21,9 @@ struct CostingLine {
     QString quantity;
     QString costedPrice;
     QString billUnitPrice;
+    // Shown, not stored.
+    QString itemCode;
+    QString description;
 };
 
 // What the entry window holds when the user presses OK.
@@ -47,6 +52,21 @@ struct CostingCheck {
     bool passed() const { return message.isEmpty(); }
 };
 CostingCheck checkCosting(const CostingToSave &costing, int shopIndex, int billIndex, int departmentIndex);
+
+// The cost of each line as the save stores it, line after line: each item looked up through
+// `lookups` at its first line (inside the caller's transaction, when there is one), its lines
+// averaged in bill order. The save and the cost preview both cost through it.
+class CostingLineCosts {
+public:
+    CostingLineCosts(clsDatabase &lookups, const CostingToSave &costing);
+    ItemCost next(qint32 itemId, double quantity, double costedPrice);
+
+private:
+    clsDatabase &m_lookups;
+    bool m_newMode;
+    QHash<qint32, double> m_billQuantities;
+    RunningItemCost m_running;
+};
 
 struct SaveOutcome {
     bool saved = false;

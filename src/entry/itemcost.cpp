@@ -58,7 +58,8 @@ ItemCost RunningItemCost::next(qint32 itemId, double quantity, double costedPric
     if (found == m_items.end())
         raise(errnum::InvalidProcedureCall, QStringLiteral("Item %1 was not looked up before its line was costed").arg(itemId));
     ItemStanding &standing = *found;
-    const ItemCost cost{standing.cost, weightedAverageCost(standing.valuedStock, standing.cost, quantity, costedPrice)};
+    const ItemCost cost{standing.cost, weightedAverageCost(standing.valuedStock, standing.cost, quantity, costedPrice),
+                        standing.valuedStock};
     standing.valuedStock += quantity;
     standing.cost = cost.newCost;
     return cost;

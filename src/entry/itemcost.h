@@ -28,6 +28,7 @@ struct ItemStanding {
 struct ItemCost {
     std::optional<double> oldCost; // the cost before the line
     double newCost = 0;
+    double valuedStock = 0; // the stock valued at the old cost before the line
 };
 
 // Looks up the item's stock, rate and uncosted quantity through `lookups` (so inside the
