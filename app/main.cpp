@@ -7,6 +7,8 @@
 
 #include <kadu2217/clslocalpurchcost.h>
 
+#include "previewcommand.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -178,7 +180,7 @@ bool runsWindows(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "init" || arg == "demo" || arg == "sql" || arg == "-h" || arg == "--help")
+        if (arg == "init" || arg == "demo" || arg == "sql" || arg == "preview" || arg == "-h" || arg == "--help")
             return false;
     }
     return true;
@@ -197,12 +199,14 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | demo FILE [--size N] | sql --db FILE [STATEMENT ...]"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | demo FILE [--size N] | sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL"));
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
     const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
+    const QCommandLineOption billOption(QStringLiteral("bill"), QStringLiteral("The bill to preview: shop id and bill id."),
+                                        QStringLiteral("shop:bill"));
     const SessionOptions sessionOptions;
-    parser.addOptions({dbOption, odbcOption, sizeOption, sessionOptions.user, sessionOptions.company,
+    parser.addOptions({dbOption, odbcOption, sizeOption, billOption, sessionOptions.user, sessionOptions.company,
                        sessionOptions.department, sessionOptions.processDate, sessionOptions.title});
     parser.process(app);
 
@@ -231,6 +235,8 @@ int main(int argc, char *argv[])
         }
         if (command == QLatin1String("sql"))
             return sqlCommand(connection, args.mid(1));
+        if (command == QLatin1String("preview"))
+            return previewCommand(connection, parser.value(billOption), qint16(parser.value(sessionOptions.company).toInt()), out(), err());
         if (!command.isEmpty()) {
             err() << "unknown command: " << command << Qt::endl;
             return 2;

@@ -60,5 +60,6 @@ void pendingListOpen(const QString &folder, Report &report);
 void itemGridFill(const QString &folder, Report &report);
 void largeCostingSave(const QString &folder, int costings, Report &report);
 void fixedCostingCancel(const QString &folder, int costings, Report &report);
+void costPreviewOpen(const QString &folder, int costings, Report &report);
 
 } // namespace bench

@@ -66,7 +66,7 @@ QVector<CostingToSave> addLargeBills(const QString &file, int lines, int count)
                                       "lpditemunitprice) values (?, 1, ?, 4, ?)"),
                        {costing.billId, item, 800.0 + b});
             costing.lines.append({QString::number(item), QStringLiteral("4.000"), QString::number(200 + b * 0.25),
-                                  QString::number(200 + b * 0.25)});
+                                  QString::number(200 + b * 0.25), {}, {}});
         }
         costings.append(costing);
     }

@@ -100,7 +100,7 @@ CostingToSave costingOfBill(const ConnectionPtr &c, qint32 shop, qint32 bill, bo
                                              {bill, shop})) {
         const double price = row[2].toDouble() / row[1].toDouble();
         costing.lines.append({row[0].toString(), value::formatFixed3(row[1].toDouble()), value::formatUpTo3(price),
-                              value::formatUpTo3(price + 0.25)});
+                              value::formatUpTo3(price + 0.25), {}, {}});
     }
     costing.linesShopId = shop;
     costing.linesBillId = bill;

@@ -163,7 +163,7 @@ private slots:
         lookups->adocon = c;
         auto audit = createServiceAs<clsAuditTrail>(servicenames::AuditTrail);
         CostingToSave costing;
-        costing.lines.append({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")});
+        costing.lines.append({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), {}, {}});
         ModuleContext context;
         context.session.adocon = c;
         qint32 id = 0;

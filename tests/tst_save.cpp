@@ -142,7 +142,7 @@ private slots:
         costing.linesBillId = linesOfBill;
         for (int i = 0; i < lines; ++i)
             costing.lines.append({QStringLiteral("1"), QStringLiteral("1.000"), i == emptyRow ? QString() : QStringLiteral("2."),
-                                  QStringLiteral("2.")});
+                                  QStringLiteral("2."), {}, {}});
         const CostingCheck check = checkCosting(costing, shop, bill, department);
         QCOMPARE(check.message, message);
         QCOMPARE(check.focusControl, focus);

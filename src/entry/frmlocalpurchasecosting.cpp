@@ -11,6 +11,7 @@
 #include "db/values.h"
 #include "entry/columnsettings.h"
 #include "entry/entryquery.h"
+#include "entry/frmcostpreview.h"
 #include "shell/reporterror.h"
 #include "shell/required.h"
 #include "shell/session.h"
@@ -110,12 +111,16 @@ void frmlocalpurchasecosting::buildControls()
     paintInputBackground(m_txtremarks, kLightYellow);
 
     m_chkFix = placeControl<QCheckBox>(this, QStringLiteral("chkFix"), {75, 7875, 1500, 330}, QStringLiteral("Cost &Fix"));
+    // Beside Cost Fix, in space no other control uses.
+    m_cmdCostPreview = placeControl<QPushButton>(this, QStringLiteral("cmdCostPreview"), {1650, 7830, 1700, 405},
+                                                 QStringLiteral("Cost Pre&view"));
+    m_cmdCostPreview->setToolTip(QStringLiteral("What saving would do to each item's cost"));
 
     m_cmdok = placeControl<QPushButton>(this, QStringLiteral("cmdok"), {11340, 7665, 1170, 510}, QStringLiteral("&Ok"));
     m_cmdClose = placeControl<QPushButton>(this, QStringLiteral("cmdClose"), {12525, 7665, 1170, 510}, QStringLiteral("&Close"));
 
     const QList<QWidget *> tabOrder = {m_cboShop, m_cboDepartmentName, m_cboPurchNo, m_cmdPurchaseNoPreview,
-                                       m_mfgSplitDetails, m_txtcostprice, m_txtremarks, m_chkFix, m_cmdok, m_cmdClose};
+                                       m_mfgSplitDetails, m_txtcostprice, m_txtremarks, m_chkFix, m_cmdCostPreview, m_cmdok, m_cmdClose};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     m_lblShop->setBuddy(m_cboShop);
@@ -138,6 +143,9 @@ void frmlocalpurchasecosting::buildControls()
             [this](int &keyAscii) { keyPressMovingOn(QStringLiteral("cboPurchNo_KeyPress"), keyAscii); });
     connect(m_mfgSplitDetails, &FlexGrid::mouseMove, this, [this] {
         runHandler(m_context, kWindow, QStringLiteral("mfgSplitDetails_MouseMove"), [this] { mfgSplitDetails_MouseMove(); });
+    });
+    connect(m_cmdCostPreview, &QPushButton::clicked, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("cmdCostPreview_Click"), [this] { cmdCostPreview_Click(); });
     });
     connect(m_cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
@@ -173,6 +181,7 @@ void frmlocalpurchasecosting::restoreDesignState()
     m_txtremarks->setEnabled(true);
     m_chkFix->setChecked(false);
     m_chkFix->setEnabled(true);
+    m_cmdCostPreview->setEnabled(false);
     m_cmdok->setEnabled(true);
 }
 
@@ -411,6 +420,8 @@ void frmlocalpurchasecosting::unload()
     if (!m_loaded)
         return;
     m_loaded = false;
+    if (m_costPreview)
+        m_costPreview->close();
     done(QDialog::Rejected);
 }
 

@@ -20,6 +20,7 @@ namespace kadu2217 {
 
 class ComboBox;
 class FlexGrid;
+class frmCostPreview;
 
 // The costing entry window: one bill's items, costed and saved. It works in the context's
 // entry mode: a new costing, or changes to the costing it was opened for.
@@ -57,6 +58,9 @@ public:
     QLineEdit *txtremarks() const { return m_txtremarks; }
     QCheckBox *chkFix() const { return m_chkFix; }
     QPushButton *cmdPurchaseNoPreview() const { return m_cmdPurchaseNoPreview; }
+    QPushButton *cmdCostPreview() const { return m_cmdCostPreview; }
+    // The cost preview window, once it was opened.
+    frmCostPreview *costPreview() const { return m_costPreview; }
     QPushButton *cmdok() const { return m_cmdok; }
     QPushButton *cmdClose() const { return m_cmdClose; }
 
@@ -93,6 +97,7 @@ private:
 
     void cboShop_Click();
     void cboPurchNo_Click();
+    void cmdCostPreview_Click();
     void applyDefaultColumns();
     void mfgSplitDetails_MouseMove();
     void txtcostprice_GotFocus();
@@ -139,6 +144,8 @@ private:
     QLabel *m_label5 = nullptr;
     QLineEdit *m_txtremarks = nullptr;
     QCheckBox *m_chkFix = nullptr;
+    QPushButton *m_cmdCostPreview = nullptr;
+    frmCostPreview *m_costPreview = nullptr;
     QPushButton *m_cmdok = nullptr;
     QPushButton *m_cmdClose = nullptr;
 };

@@ -3,9 +3,13 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "db/values.h"
+#include "entry/costpreview.h"
 #include "entry/entryquery.h"
+#include "entry/frmcostpreview.h"
 #include "entry/exchangerate.h"
 #include "shell/session.h"
+
+#include <QPushButton>
 
 namespace kadu2217 {
 namespace {
@@ -36,6 +40,11 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
     // for this bill's.
     m_linesShopId = 0;
     m_linesBillId = 0;
+    m_cmdCostPreview->setEnabled(false);
+    // An open preview shows the new bill once its lines are in, and nothing stale meanwhile.
+    const bool previewOpen = m_costPreview && m_costPreview->isVisible();
+    if (previewOpen)
+        m_costPreview->hide();
     grid.setRows(1);
 
     const qint32 shopId = m_cboShop->itemData(m_cboShop->listIndex());
@@ -56,10 +65,11 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
         grid.setTextMatrix(r, 1, value::toText(line.itemCode));
         grid.setTextMatrix(r, 2, line.description);
         if (newMode) {
+            // The quantity shows even when the price cannot be worked out from it.
             grid.setTextMatrix(r, 3, value::formatFixed3(value::toDouble(line.quantity)));
-            const QString costPrice = value::formatUpTo3(exchangerate::lineCostPrice(line.unitPrice, line.quantity, rate));
-            grid.setTextMatrix(r, 4, costPrice);
-            grid.setTextMatrix(r, 5, costPrice);
+            const CostingLine costed = newCostingLine(line, rate);
+            grid.setTextMatrix(r, 4, costed.costedPrice);
+            grid.setTextMatrix(r, 5, costed.billUnitPrice);
         } else {
             // A saved line without a value shows an empty cell, so that every line loads and
             // the save's checks can name what is missing.
@@ -78,7 +88,11 @@ void frmlocalpurchasecosting::cboPurchNo_Click()
         entryquery::readCostingLines(s.adocon, *m_objDatabase, m_editedCostingId, addLine);
     m_linesShopId = shopId;
     m_linesBillId = billId;
+    m_cmdCostPreview->setEnabled(!grid.textMatrix(1, grid.cols() - 1).isEmpty());
+    if (previewOpen && m_cmdCostPreview->isEnabled())
+        cmdCostPreview_Click();
 }
+
 
 void frmlocalpurchasecosting::applyDefaultColumns()
 {

@@ -4,6 +4,7 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/messagebox.h"
+#include "entry/frmcostpreview.h"
 #include "shell/required.h"
 #include "shell/reporterror.h"
 #include "shell/session.h"
@@ -30,7 +31,8 @@ CostingToSave frmlocalpurchasecosting::costingInWindow() const
     costing.linesShopId = m_linesShopId;
     costing.linesBillId = m_linesBillId;
     for (int r = 1; r < grid.rows(); ++r)
-        costing.lines.append({grid.textMatrix(r, grid.cols() - 1), grid.textMatrix(r, 3), grid.textMatrix(r, 4), grid.textMatrix(r, 5)});
+        costing.lines.append({grid.textMatrix(r, grid.cols() - 1), grid.textMatrix(r, 3), grid.textMatrix(r, 4), grid.textMatrix(r, 5),
+                              grid.textMatrix(r, 1), grid.textMatrix(r, 2)});
     return costing;
 }
 
@@ -64,6 +66,13 @@ void frmlocalpurchasecosting::cmdok_Click()
         }
         Unload();
     });
+}
+
+void frmlocalpurchasecosting::cmdCostPreview_Click()
+{
+    if (!m_costPreview)
+        m_costPreview = new frmCostPreview(m_context, this);
+    m_costPreview->showPreview(required(m_objDatabase), costingInWindow());
 }
 
 } // namespace kadu2217
