@@ -1,6 +1,7 @@
 #include "controls/busycursor.h"
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
+#include "controls/formanchors.h"
 #include "controls/focusnext.h"
 #include "controls/listview.h"
 #include "controls/messagebox.h"
@@ -122,10 +123,69 @@ private slots:
         QFETCH(int, pixels);
         QCOMPARE(QList<int>({twipsToPixelsX(twips), twipsToPixelsY(twips)}), QList<int>({pixels, pixels}));
         QCOMPARE(QList<int>({pixelsToTwipsX(pixels), pixelsToTwipsY(pixels)}), QList<int>({pixels * 15, pixels * 15}));
-        // Every window places its controls so: left, top, width, height.
+        // Every window places its controls so: left, top, width, height; a font no larger than
+        // the one the forms were drawn for leaves twips as they are.
         QWidget parent;
+        QFont small = parent.font();
+        small.setPixelSize(8);
+        parent.setFont(small);
         const auto *child = placeControl<QWidget>(&parent, QStringLiteral("child"), {twips, 2 * twips, 3 * twips, 4 * twips});
         QCOMPARE(child->geometry(), QRect(pixels, twipsToPixelsY(2 * twips), twipsToPixelsX(3 * twips), twipsToPixelsY(4 * twips)));
+    }
+
+    void formsGrowWithTheirFont()
+    {
+        QWidget small;
+        QFont font = small.font();
+        font.setPixelSize(8);
+        small.setFont(font);
+        QCOMPARE(formScale(&small).x, 1.0);
+        QCOMPARE(formScale(&small).y, 1.0);
+        QWidget large;
+        font.setPixelSize(24);
+        large.setFont(font);
+        QWidget larger;
+        font.setPixelSize(48);
+        larger.setFont(font);
+        const FormScale grown = formScale(&large);
+        QVERIFY(grown.x > 1.0 && grown.y > 1.0);
+        // Twice the font, twice the room, in both directions.
+        QVERIFY(qAbs(formScale(&larger).x / grown.x - 2.0) < 0.1);
+        QVERIFY(qAbs(formScale(&larger).y / grown.y - 2.0) < 0.1);
+        const auto *child = placeControl<QWidget>(&larger, QStringLiteral("child"), {1440, 1440, 1440, 1440});
+        QCOMPARE(child->width(), qRound(twipsToPixelsX(1440) * formScale(&larger).x));
+        QCOMPARE(child->height(), qRound(twipsToPixelsY(1440) * formScale(&larger).y));
+    }
+
+    void formAnchorsFollowTheParent()
+    {
+        QWidget form;
+        form.resize(200, 100);
+        auto *frame = new QWidget(&form);
+        frame->setGeometry(10, 10, 180, 60);
+        auto *inside = new QWidget(frame);
+        inside->setGeometry(5, 5, 170, 50);
+        auto *bottomRight = new QWidget(&form);
+        bottomRight->setGeometry(150, 75, 40, 20);
+        auto *bottomLeft = new QWidget(&form);
+        bottomLeft->setGeometry(10, 75, 40, 20);
+        FormAnchors anchors;
+        const int all = FormAnchors::Left | FormAnchors::Top | FormAnchors::Right | FormAnchors::Bottom;
+        anchors.anchor(frame, all);
+        anchors.anchor(inside, all);
+        anchors.anchor(bottomRight, FormAnchors::Right | FormAnchors::Bottom);
+        anchors.anchor(bottomLeft, FormAnchors::Left | FormAnchors::Bottom);
+        form.resize(260, 130);
+        anchors.apply();
+        QCOMPARE(frame->geometry(), QRect(10, 10, 240, 90));
+        QCOMPARE(inside->geometry(), QRect(5, 5, 230, 80));
+        QCOMPARE(bottomRight->geometry(), QRect(210, 105, 40, 20));
+        QCOMPARE(bottomLeft->geometry(), QRect(10, 105, 40, 20));
+        // Smaller than drawn (while a window is first laid out): nothing shrinks.
+        form.resize(100, 50);
+        anchors.apply();
+        QCOMPARE(frame->geometry(), QRect(10, 10, 180, 60));
+        QCOMPARE(bottomRight->geometry(), QRect(150, 75, 40, 20));
     }
 
     void messageBoxHandler()

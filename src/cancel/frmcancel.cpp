@@ -39,7 +39,7 @@ frmCancel::~frmCancel() = default;
 void frmCancel::buildControls()
 {
     setWindowTitle(QStringLiteral("Reason For Deletion"));
-    setFixedSize(twipsToPixelsX(6360, this), twipsToPixelsY(510, this));
+    setFormSizeTwips(this, 6360, 510);
     m_label1 = placeControl<QLabel>(this, QStringLiteral("Label1"), {105, 165, 645, 195}, QStringLiteral("&Reason :"));
     m_txtcanreason = placeControl<QLineEdit>(this, QStringLiteral("txtcanreason"), {855, 105, 4740, 315});
     m_txtcanreason->setMaxLength(kReasonLength);

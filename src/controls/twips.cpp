@@ -1,5 +1,6 @@
 #include "controls/twips.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -36,10 +37,43 @@ int twipsToPixelsY(int twips, const QWidget *widget) { return toPixels(twips, wi
 int pixelsToTwipsX(int pixels, const QWidget *widget) { return toTwips(pixels, widget, Qt::Horizontal); }
 int pixelsToTwipsY(int pixels, const QWidget *widget) { return toTwips(pixels, widget, Qt::Vertical); }
 
+FormScale formScale(const QWidget *widget)
+{
+    constexpr qreal designLetterWidth = 6.0;
+    constexpr qreal designHeight = 13.0;
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const QFontMetricsF metrics = widget ? QFontMetricsF(widget->font(), widget) : QFontMetricsF(QGuiApplication::font());
+    const qreal dpiX = logicalDpi(widget, Qt::Horizontal) / 96.0;
+    const qreal dpiY = logicalDpi(widget, Qt::Vertical) / 96.0;
+    const qreal letterWidth = metrics.horizontalAdvance(letters) / letters.size();
+    return {qMax<qreal>(1.0, letterWidth / (designLetterWidth * dpiX)), qMax<qreal>(1.0, metrics.height() / (designHeight * dpiY))};
+}
+
+int formTwipsToPixelsX(int twips, const QWidget *widget)
+{
+    return qRound(twips * logicalDpi(widget, Qt::Horizontal) / TwipsPerInch * formScale(widget).x);
+}
+
+int formTwipsToPixelsY(int twips, const QWidget *widget)
+{
+    return qRound(twips * logicalDpi(widget, Qt::Vertical) / TwipsPerInch * formScale(widget).y);
+}
+
 void setGeometryTwips(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(twipsToPixelsX(left, widget), twipsToPixelsY(top, widget),
-                        twipsToPixelsX(width, widget), twipsToPixelsY(height, widget));
+    widget->setGeometry(formTwipsToPixelsX(left, widget), formTwipsToPixelsY(top, widget), formTwipsToPixelsX(width, widget),
+                        formTwipsToPixelsY(height, widget));
+}
+
+void setFormSizeTwips(QWidget *form, int width, int height, bool resizable)
+{
+    const QSize size(formTwipsToPixelsX(width, form), formTwipsToPixelsY(height, form));
+    if (!resizable) {
+        form->setFixedSize(size);
+        return;
+    }
+    form->setMinimumSize(size);
+    form->resize(size);
 }
 
 } // namespace kadu2217

@@ -16,9 +16,25 @@ int twipsToPixelsY(int twips, const QWidget *widget = nullptr);
 int pixelsToTwipsX(int pixels, const QWidget *widget = nullptr);
 int pixelsToTwipsY(int pixels, const QWidget *widget = nullptr);
 
+// The forms were drawn in twips for an 8-point dialog font that averages 6 pixels a letter
+// and stands 13 pixels high at 96 DPI; today's desktop fonts are wider and taller. A form's
+// geometry (not its grid columns) is scaled by how much the widget's font exceeds that one,
+// never below 1, so that every caption keeps its room in the arrangement the form was drawn in.
+struct FormScale {
+    qreal x = 1;
+    qreal y = 1;
+};
+FormScale formScale(const QWidget *widget);
+int formTwipsToPixelsX(int twips, const QWidget *widget);
+int formTwipsToPixelsY(int twips, const QWidget *widget);
+
 // Places a widget inside its parent as the old forms did: left, top, width and
-// height in twips.
+// height in twips, scaled to the widget's font.
 void setGeometryTwips(QWidget *widget, int left, int top, int width, int height);
+
+// Sizes a form to its drawn client area in twips, scaled to its font. A fixed form keeps that
+// size; a resizable one starts at it and may grow.
+void setFormSizeTwips(QWidget *form, int width, int height, bool resizable = false);
 
 struct TwipsRect {
     int left;

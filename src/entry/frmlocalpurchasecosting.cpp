@@ -43,12 +43,11 @@ void paintInputBackground(QWidget *control, VbColor color)
     control->setPalette(palette);
 }
 
-// The suite's dialog font runs a little wider than the one the captions were laid out for: a
-// caption that would be cut off grows to the right and down instead.
-void fitCaption(QLabel *label)
+// An alias caption may be longer than the one drawn: it grows to the right as far as the
+// control it names.
+void fitCaptionBefore(QLabel *label, const QWidget *named)
 {
-    const QSize needed = label->sizeHint();
-    label->resize(qMax(label->width(), needed.width()), qMax(label->height(), needed.height()));
+    label->resize(qMin(qMax(label->width(), label->sizeHint().width()), named->x() - label->x()), label->height());
 }
 
 QLabel *captionLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
@@ -73,7 +72,9 @@ frmlocalpurchasecosting::~frmlocalpurchasecosting() = default;
 void frmlocalpurchasecosting::buildControls()
 {
     setWindowTitle(QStringLiteral("Local Purchase Costing"));
-    setFixedSize(twipsToPixelsX(13815, this), twipsToPixelsY(8280, this));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+    setFormSizeTwips(this, 13815, 8280, true);
 
     // Created in tab order, so that the focus chain is that order from the start.
     m_lblShop = captionLabel(this, QStringLiteral("lblShop"), kShopCaption, 75, 150, 465, 195);
@@ -98,7 +99,7 @@ void frmlocalpurchasecosting::buildControls()
 
     m_cmdPurchaseNoPreview = placeControl<QPushButton>(this, QStringLiteral("cmdPurchaseNoPreview"), {4590, 510, 315, 315});
     m_cmdPurchaseNoPreview->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    m_cmdPurchaseNoPreview->setIconSize(QSize(twipsToPixelsX(255, this), twipsToPixelsY(255, this)));
+    m_cmdPurchaseNoPreview->setIconSize(QSize(formTwipsToPixelsX(255, this), formTwipsToPixelsY(255, this)));
     m_cmdPurchaseNoPreview->setToolTip(QStringLiteral("Preview"));
 
     m_fraSplit = placeControl<QGroupBox>(this, QStringLiteral("fraSplit"), {45, 990, 13725, 6135}, QStringLiteral("&Local Purchase Details"));
@@ -118,6 +119,18 @@ void frmlocalpurchasecosting::buildControls()
 
     m_cmdok = placeControl<QPushButton>(this, QStringLiteral("cmdok"), {11340, 7665, 1170, 510}, QStringLiteral("&Ok"));
     m_cmdClose = placeControl<QPushButton>(this, QStringLiteral("cmdClose"), {12525, 7665, 1170, 510}, QStringLiteral("&Close"));
+
+    // A larger window gives the item grid the room; the date keeps to the right edge, the
+    // remarks and the commands to the bottom.
+    for (QWidget *control : {static_cast<QWidget *>(m_label3), static_cast<QWidget *>(m_lbldate)})
+        m_anchors.anchor(control, FormAnchors::Right | FormAnchors::Top);
+    m_anchors.anchor(m_fraSplit, FormAnchors::Left | FormAnchors::Top | FormAnchors::Right | FormAnchors::Bottom);
+    m_anchors.anchor(m_mfgSplitDetails, FormAnchors::Left | FormAnchors::Top | FormAnchors::Right | FormAnchors::Bottom);
+    for (QWidget *control : {static_cast<QWidget *>(m_label5), static_cast<QWidget *>(m_chkFix), static_cast<QWidget *>(m_cmdCostPreview)})
+        m_anchors.anchor(control, FormAnchors::Left | FormAnchors::Bottom);
+    m_anchors.anchor(m_txtremarks, FormAnchors::Left | FormAnchors::Right | FormAnchors::Bottom);
+    for (QWidget *control : {static_cast<QWidget *>(m_cmdok), static_cast<QWidget *>(m_cmdClose)})
+        m_anchors.anchor(control, FormAnchors::Right | FormAnchors::Bottom);
 
     const QList<QWidget *> tabOrder = {m_cboShop, m_cboDepartmentName, m_cboPurchNo, m_cmdPurchaseNoPreview,
                                        m_mfgSplitDetails, m_txtcostprice, m_txtremarks, m_chkFix, m_cmdCostPreview, m_cmdok, m_cmdClose};
@@ -261,8 +274,6 @@ void frmlocalpurchasecosting::Form_Load()
     m_objGeneral = createServiceAs<clsGeneral>(servicenames::General);
     m_objDatabase->adocon = s.adocon;
     required(m.GObjFormTheme).ApplyFormTheme(*this);
-    for (QLabel *caption : {m_lblShop, m_lbldepartment, m_label3, m_lblPurchNo, m_label5})
-        fitCaption(caption);
     m_blnFirstActivation = true;
 
     clsDatabase &db = *m_objDatabase;
@@ -271,7 +282,7 @@ void frmlocalpurchasecosting::Form_Load()
 
     if (m.GBlnAlias) {
         m_lblShop->setText(m_lblShop->text().replace(QLatin1String("Shop"), m.GStrAlias1, Qt::CaseSensitive));
-        fitCaption(m_lblShop);
+        fitCaptionBefore(m_lblShop, m_cboShop);
     }
 
     if (s.intDepartmentId < 1) {
@@ -428,6 +439,12 @@ void frmlocalpurchasecosting::unload()
 void frmlocalpurchasecosting::reject()
 {
     m_cmdClose->click();
+}
+
+void frmlocalpurchasecosting::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_anchors.apply();
 }
 
 void frmlocalpurchasecosting::closeEvent(QCloseEvent *event)

@@ -2,6 +2,7 @@
 
 #include <kadu2217/services.h>
 
+#include "controls/formanchors.h"
 #include "entry/costingsave.h"
 #include "shell/costingregister.h"
 #include "shell/session.h"
@@ -82,11 +83,13 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void reject() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
+    FormAnchors m_anchors;
     void restoreDesignState();
 
     void Form_Load();

@@ -48,7 +48,7 @@ frmPendingMaster::~frmPendingMaster() = default;
 void frmPendingMaster::buildControls()
 {
     setWindowTitle(QStringLiteral("Pending Local Purchase Bills"));
-    setFixedSize(twipsToPixelsX(10035, this), twipsToPixelsY(6330, this));
+    setFormSizeTwips(this, 10035, 6330);
 
     m_lvwPending = placeControl<ListView>(this, QStringLiteral("lvwPending"), {60, 60, 9915, 5220});
     // Column j shows sub-item j: the bill id (item text) gets a hidden first column, so the

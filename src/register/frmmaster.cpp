@@ -55,7 +55,9 @@ FrmMaster::~FrmMaster() = default;
 void FrmMaster::buildControls()
 {
     setWindowTitle(QStringLiteral("Local Purchase Costing"));
-    setFixedSize(twipsToPixelsX(14400, this), twipsToPixelsY(8790, this));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+    setFormSizeTwips(this, 14400, 8790, true);
 
     m_flexMaster = placeControl<FlexGrid>(this, QStringLiteral("FlexMaster"), {60, 60, 14265, 7425});
     m_fraBrowse = placeControl<QGroupBox>(this, QStringLiteral("fraBrowse"), {75, 7470, 14265, 660}, QStringLiteral("Browse"));
@@ -75,6 +77,12 @@ void FrmMaster::buildControls()
     m_cmdDelete = commandButton(this, QStringLiteral("CmdDelete"), QStringLiteral("&Delete"), 3450, 8175);
     m_cmdPreview = commandButton(this, QStringLiteral("cmdPreview"), QStringLiteral("Pre&view"), 5160, 8175);
     m_cmdClose = commandButton(this, QStringLiteral("cmdClose"), QStringLiteral("&Close"), 12630, 8175);
+    // A larger window gives the grid the room; the search and the buttons stay below it.
+    m_anchors.anchor(m_flexMaster, FormAnchors::Left | FormAnchors::Top | FormAnchors::Right | FormAnchors::Bottom);
+    m_anchors.anchor(m_fraBrowse, FormAnchors::Left | FormAnchors::Right | FormAnchors::Bottom);
+    for (QPushButton *button : {m_cmdnew, m_cmdEdit, m_cmdDelete, m_cmdPreview})
+        m_anchors.anchor(button, FormAnchors::Left | FormAnchors::Bottom);
+    m_anchors.anchor(m_cmdClose, FormAnchors::Right | FormAnchors::Bottom);
     setTabOrder(m_cmdnew, m_cmdEdit);
     setTabOrder(m_cmdEdit, m_cmdDelete);
     setTabOrder(m_cmdDelete, m_cmdClose);
@@ -513,6 +521,12 @@ void FrmMaster::cmdClose_Click()
 void FrmMaster::reject()
 {
     runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); });
+}
+
+void FrmMaster::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_anchors.apply();
 }
 
 void FrmMaster::closeEvent(QCloseEvent *event)

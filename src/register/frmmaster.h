@@ -2,6 +2,7 @@
 
 #include <kadu2217/services.h>
 
+#include "controls/formanchors.h"
 #include "shell/costingregister.h"
 #include "shell/session.h"
 
@@ -83,10 +84,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void reject() override;
 
 private:
     void buildControls();
+    FormAnchors m_anchors;
 
     ModuleContext &m_context;
     frmPendingMaster *m_pending = nullptr;
