@@ -3,6 +3,7 @@
 #include "db/error.h"
 #include "db/recordset.h"
 #include "db/schema.h"
+#include "db/servicetables.h"
 #include "db/tsql/sqldatetime.h"
 
 #include <kadu2217/clslocalpurchcost.h>
@@ -137,6 +138,21 @@ int sqlCommand(const ConnectionPtr &connection, const QStringList &statements)
     return 0;
 }
 
+// The module's own tables on a database it did not create: those missing are created, the
+// rest is left as it is, so that running it twice changes nothing the second time.
+int initOdbc(const QString &connectionString)
+{
+    Connection connection;
+    connection.open(connectionString);
+    const QStringList created = createMissingServiceTables(connection);
+    if (created.isEmpty())
+        out() << "nothing to create: " << serviceTableNames().join(QStringLiteral(", ")) << " exist\n";
+    else
+        out() << "created: " << created.join(QStringLiteral(", ")) << '\n';
+    out().flush();
+    return 0;
+}
+
 QString defaultDatabase()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -199,7 +215,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | demo FILE [--size N] | sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | init --odbc TEXT | demo FILE [--size N] | sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL"));
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
     const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
@@ -213,6 +229,8 @@ int main(int argc, char *argv[])
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     try {
+        if (command == QLatin1String("init") && parser.isSet(odbcOption) && args.size() == 1)
+            return initOdbc(parser.value(odbcOption));
         if (command == QLatin1String("init") || command == QLatin1String("demo")) {
             if (args.size() != 2) {
                 err() << "usage: localpurchcost " << command << " FILE" << Qt::endl;

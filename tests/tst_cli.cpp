@@ -99,6 +99,38 @@ private slots:
         QVERIFY(run.exitCode != 0);
         QVERIFY2(run.err.startsWith(QStringLiteral("-2147217865")), qPrintable(run.err));
     }
+
+    void initOdbcCreatesOnlyWhatIsMissing()
+    {
+        const QString file = newDatabasePath(QStringLiteral("odbc-init"));
+        const QString odbc = QStringLiteral("Driver=SQLite3;Database=") + file;
+        // A database of the suite's own, with one service table already in use.
+        QCOMPARE(runProgram({QStringLiteral("sql"), QStringLiteral("--odbc"), odbc,
+                             QStringLiteral("create table aItem (itemid integer, itemrate float)"),
+                             QStringLiteral("create table aGridLayout (UserID integer, CompanyID integer, GridName varchar(100), "
+                                            "ColumnIndex integer, ColumnPosition integer, ColumnWidth integer)"),
+                             QStringLiteral("insert into aGridLayout values (1, 1, 'FlexMaster', 2, 3, 900)")})
+                     .exitCode,
+                 0);
+        const Run first = runProgram({QStringLiteral("init"), QStringLiteral("--odbc"), odbc});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.out, QStringLiteral("created: aAuditTrail, aErrorLog\n"));
+        const Run second = runProgram({QStringLiteral("init"), QStringLiteral("--odbc"), odbc});
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY(second.out.startsWith(QStringLiteral("nothing to create")));
+        // The table in use kept its row; the new ones take what the module writes.
+        const Run used = runProgram({QStringLiteral("sql"), QStringLiteral("--odbc"), odbc,
+                                     QStringLiteral("insert into aAuditTrail (CompanyID, UserID, DepartmentID, InterfaceID, DocumentID, "
+                                                    "DocumentNo, AuditAction, LoggedTime, SavedTime, Flag, Reason) values "
+                                                    "(1, 1, 1, 2011, 5, 'LPC-5', 'D', '20261201', '20261201', 1, 'vendor''s error')"),
+                                     QStringLiteral("insert into aErrorLog (ErrorTime, WindowName, UserName, ProcedureName, ErrorNumber, "
+                                                    "ErrorSource, ErrorDescription, Mode, Flag) values "
+                                                    "('20261201', 'FrmMaster', 'ADMIN', 'Form_Load ', 5, 's', 'd', 'N', 1)"),
+                                     QStringLiteral("select count(*) from aGridLayout"),
+                                     QStringLiteral("select Reason from aAuditTrail")});
+        QCOMPARE(used.exitCode, 0);
+        QCOMPARE(used.out, QStringLiteral("1\nvendor's error\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)

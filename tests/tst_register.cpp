@@ -596,6 +596,22 @@ private slots:
         QVERIFY(!grid->toolTipText().isEmpty());
     }
 
+    void opensWithoutTheModulesOwnTablesAndSaysSo()
+    {
+        auto c = registerDatabase();
+        addCosting(c, 1, QStringLiteral("20120301"));
+        c->executeNativeScript(QStringLiteral("DROP TABLE aGridLayout; DROP TABLE aErrorLog;"));
+        FrmMaster &w = openRegister(c);
+        QCOMPARE(w.FlexMaster()->textMatrix(1, 0), QStringLiteral("1"));
+        QCOMPARE(m_messages->size(), 1);
+        QVERIFY2(m_messages->first().text.contains(QStringLiteral("aErrorLog, aGridLayout")), qPrintable(m_messages->first().text));
+        QVERIFY(m_messages->first().text.contains(QStringLiteral("localpurchcost init --odbc")));
+        // Closing keeps no layout, and fails at nothing.
+        w.findChild<QPushButton *>(QStringLiteral("cmdClose"))->click();
+        QVERIFY(m_errors->isEmpty());
+        QCOMPARE(m_messages->size(), 1);
+    }
+
     void deleteKeyFollowsTheButton()
     {
         auto c = registerDatabase();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <QStringList>
 #include <memory>
 
 namespace kadu2217::detail {
@@ -53,6 +54,8 @@ public:
     // Fails with "Invalid object name" when there is no such table.
     virtual std::shared_ptr<const TableInfo> tableInfo(const QString &table) = 0;
     virtual void executeScript(const QString &script) = 0;
+    // The tables and views of the database, as the driver lists them.
+    virtual QStringList tableNames() = 0;
 };
 
 std::unique_ptr<Engine> createSqliteEngine(const QString &file);

@@ -143,6 +143,8 @@ public:
 
     Dialect dialect() const override { return Dialect::SqlServer; }
 
+    QStringList tableNames() override { return database().tables(QSql::AllTables); }
+
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
     {
         return std::make_unique<OdbcCursor>(run(sql, params));

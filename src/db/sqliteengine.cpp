@@ -173,6 +173,8 @@ public:
 
     Dialect dialect() const override { return Dialect::Embedded; }
 
+    QStringList tableNames() override { return QSqlDatabase::database(m_connectionName, false).tables(QSql::AllTables); }
+
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
     {
         const auto translation = translate(sql);

@@ -4,9 +4,12 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "controls/focusnext.h"
+#include "controls/messagebox.h"
 #include "controls/twips.h"
 #include "controls/vbkeys.h"
 #include "db/recordset.h"
+#include "db/servicetables.h"
+#include "db/tables.h"
 #include "db/values.h"
 #include "register/registerquery.h"
 #include "shell/reporterror.h"
@@ -208,6 +211,7 @@ void FrmMaster::Form_Load()
         m.GObjAuditTrail->OpenObject(s.adocon, s.intcompanyid, s.intUserID, s.intDepartmentId, m.GIntInterfaceID,
                                      QDateTime::currentDateTime());
         objDatabase->adocon = s.adocon;
+        reportMissingServiceTables();
 
         const Aliases aliases = readAliases(*objDatabase, s.intcompanyid);
         m.GBlnAlias = aliases.renamed;
@@ -318,8 +322,10 @@ void FrmMaster::SetGridHeadings(const QString &strTableMain, QVector<int> &maxLe
     }
     rs.close();
 
-    auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
-    layout->fnGridSettings(m_context.session.intUserID, m_context.session.intcompanyid, grid, m_context.session.adocon, true);
+    if (!m_context.state.missingServiceTables.contains(QString(tables::aGridLayout::table), Qt::CaseInsensitive)) {
+        auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
+        layout->fnGridSettings(m_context.session.intUserID, m_context.session.intcompanyid, grid, m_context.session.adocon, true);
+    }
 
     MarkCancelledRows();
 
@@ -348,6 +354,21 @@ void FrmMaster::paintRowRed(int row)
 {
     for (int c = 0; c < m_flexMaster->cols(); ++c)
         m_flexMaster->setCellForeColorAt(row, c, kRed);
+}
+
+// A database the module was not set up on still opens; the user learns at once what will not
+// work and what puts it right.
+void FrmMaster::reportMissingServiceTables()
+{
+    QStringList &missing = m_context.state.missingServiceTables;
+    missing = missingServiceTables(*m_context.session.adocon);
+    if (missing.isEmpty())
+        return;
+    messageBox(QStringLiteral("This database has no %1 table for the costing module. Until a database administrator "
+                              "runs \"localpurchcost init --odbc\" on it, column layouts are not kept, errors are "
+                              "logged to the file only, and costings cannot be saved or cancelled.")
+                   .arg(missing.join(QStringLiteral(", "))),
+               MsgBoxStyle::OkOnly | MsgBoxStyle::Exclamation, m_context.session.MsgboxTitle, this);
 }
 
 void FrmMaster::UserRights()
@@ -539,7 +560,8 @@ void FrmMaster::closeEvent(QCloseEvent *event)
 // window's contents; the module-wide state stays.
 void FrmMaster::unload()
 {
-    if (m_loaded && m_context.session.adocon && m_context.session.adocon->isOpen() && m_flexMaster->cols() > 1) {
+    const bool layoutsKept = !m_context.state.missingServiceTables.contains(QString(tables::aGridLayout::table), Qt::CaseInsensitive);
+    if (m_loaded && layoutsKept && m_context.session.adocon && m_context.session.adocon->isOpen() && m_flexMaster->cols() > 1) {
         runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] {
             auto layout = createServiceAs<clsGridLayout>(servicenames::GridLayout);
             layout->SaveGridSettings(m_context.session.intUserID, m_context.session.intcompanyid, *m_flexMaster, m_context.session.adocon);

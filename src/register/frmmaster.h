@@ -96,6 +96,7 @@ private:
     frmlocalpurchasecosting *m_entry = nullptr;
     frmCancel *m_cancel = nullptr;
 
+    void reportMissingServiceTables();
     void SetGridHeadings(const QString &strTableMain, QVector<int> &maxLen);
     void MarkCancelledRows();
     void unload();

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace kadu2217 {
@@ -39,6 +40,9 @@ struct ModuleState {
     QString GStrExchangeRates;
     std::shared_ptr<clsFormTheme> GObjFormTheme;
     std::shared_ptr<clsAuditTrail> GObjAuditTrail;
+    // The default services' tables the session's database lacks (a SQL Server database not
+    // yet set up for the module); what needs them is left undone.
+    QStringList missingServiceTables;
 };
 
 // What the module hands to every window: the session and the shared values. The module owns
