@@ -140,6 +140,7 @@ void frmlocalpurchasecosting::buildControls()
         runHandler(m_context, kWindow, QStringLiteral("mfgSplitDetails_MouseMove"), [this] { mfgSplitDetails_MouseMove(); });
     });
     connect(m_cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
+    connect(m_cmdPurchaseNoPreview, &QPushButton::clicked, this, [this] { cmdPurchaseNoPreview_Click(); });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
 }
 
@@ -411,6 +412,7 @@ void frmlocalpurchasecosting::unload()
     if (!m_loaded)
         return;
     m_loaded = false;
+    m_crptReport.reset();
     done(QDialog::Rejected);
 }
 
