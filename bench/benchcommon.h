@@ -59,5 +59,6 @@ void registerBrowse(const QString &folder, int costings, Report &report);
 void pendingListOpen(const QString &folder, Report &report);
 void itemGridFill(const QString &folder, Report &report);
 void largeCostingSave(const QString &folder, int costings, Report &report);
+void largeCostingReport(const QString &folder, Report &report);
 
 } // namespace bench

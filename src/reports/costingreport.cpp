@@ -14,9 +14,9 @@ QString number(qint32 v)
     return QString::number(v);
 }
 
-// The definitions print the rate a bill's prices were converted at, as the entry window
-// computed it.
-void registerExchangeRate()
+} // namespace
+
+void registerCostingReportFunctions()
 {
     static const bool registered = [] {
         registerReportFunction(QStringLiteral("ExchangeRate"), [](const QVariantList &arguments) -> QVariant {
@@ -31,8 +31,6 @@ void registerExchangeRate()
     }();
     Q_UNUSED(registered);
 }
-
-} // namespace
 
 QString DepartmentNameOf(const ConnectionPtr &connection, qint16 departmentId)
 {
@@ -61,7 +59,7 @@ QString vendorCurrencySymbol(clsDatabase &lookups, qint32 costingId)
 std::shared_ptr<clsReportEngine> openCostingReport(const ConnectionPtr &connection, qint32 costingId,
                                                    const QString &definitionFile, const QString &departmentName)
 {
-    registerExchangeRate();
+    registerCostingReportFunctions();
     auto engine = createServiceAs<clsReportEngine>(servicenames::ReportApplication);
     engine->adocon = connection;
     const ReportLogOn logOn;

@@ -13,6 +13,10 @@ inline const QString kCostingReportTitle = QStringLiteral("Local Purchase Costin
 // An overlapped window with caption, system menu, sizing border and both boxes, maximised.
 inline constexpr qint32 kCostingPreviewStyle = 0x01CF0000;
 
+// The functions the costing definitions call: ExchangeRate(rate text, vendor currency,
+// inventory currency), the rate a bill's prices were converted at, as the entry window has it.
+void registerCostingReportFunctions();
+
 // The name of a department, read through a database-services object of its own.
 QString DepartmentNameOf(const ConnectionPtr &connection, qint16 departmentId);
 
