@@ -16,9 +16,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QtTest>
 
@@ -749,18 +751,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("longReport");
-        QTest::newRow("draft") << QStringList{"--costing", "5"} << false;
-        QTest::newRow("fixed") << QStringList{"--costing", "6"} << false;
-        QTest::newRow("cancelled, for another department") << QStringList{"--costing", "7", "--department", "2"} << false;
-        QTest::newRow("long, A4") << QStringList{"--costing", "8"} << true;
-        QTest::newRow("long, A5") << QStringList{"--costing", "8", "--a5"} << true;
-        QTest::newRow("costing above 32,767") << QStringList{"--costing", "40000"} << false;
-        QTest::newRow("bill") << QStringList{"--bill", "1:5"} << false;
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("draft, for its own department") << QStringList{"--costing", "5"} << false
+                                                       << QStringList{"LPC-5", "Draft", "Purchase", "Page 1 of 1"};
+        QTest::newRow("fixed") << QStringList{"--costing", "6"} << false << QStringList{"LPC-6", "Fixed"};
+        QTest::newRow("cancelled, for another department") << QStringList{"--costing", "7", "--department", "2"} << false
+                                                           << QStringList{"LPC-7", "*** CANCELLED ***", "Stores", "Vendor's bill was wrong"};
+        QTest::newRow("long, A4") << QStringList{"--costing", "8"} << true << QStringList{"Total (150 lines)", "Page 2 of"};
+        QTest::newRow("long, A5") << QStringList{"--costing", "8", "--a5"} << true << QStringList{"Total (150 lines)"};
+        QTest::newRow("costing above 32,767") << QStringList{"--costing", "40000"} << false << QStringList{"LPC-40000"};
+        QTest::newRow("bill") << QStringList{"--bill", "1:5"} << false << QStringList{"Local Purchase Bill", "B-5", "Gulf Imports"};
     }
     void commandLineWritesThePdf()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, longReport);
+        QFETCH(QStringList, texts);
         const QString database = newDatabasePath(QStringLiteral("cli"));
         {
             auto c = reportDatabase(database);
@@ -776,6 +782,17 @@ private slots:
         const int pages = pdfPages(pdf);
         QVERIFY(longReport ? pages >= 3 : pages == 1);
         QCOMPARE(run.out.trimmed(), QStringLiteral("%1: %2 %3").arg(pdf).arg(pages).arg(pages == 1 ? "page" : "pages"));
+        // The laid-out text is checked in the process above; here the file's own, where the
+        // machine can read it.
+        const QString reader = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (reader.isEmpty())
+            return;
+        QProcess process;
+        process.start(reader, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(60000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        for (const QString &expected : texts)
+            QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" missing from:\n") + text.left(2000)));
     }
 
     void commandLineRefusesWhatDoesNotExist_data()
