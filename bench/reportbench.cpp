@@ -45,26 +45,6 @@ void addLargeCosting(Connection &connection)
     transaction.commit();
 }
 
-// The definition's statements for the costing, stepped by SQLite alone on an open handle.
-qint64 stepAlone(sqlite3 *db, const QStringList &statements)
-{
-    qint64 rows = 0;
-    for (const QString &statement : statements) {
-        const QByteArray text = statement.toUtf8();
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) == SQLITE_OK) {
-            const int columns = sqlite3_column_count(stmt);
-            while (sqlite3_step(stmt) == SQLITE_ROW) {
-                for (int c = 0; c < columns; ++c)
-                    sqlite3_column_text(stmt, c);
-                ++rows;
-            }
-        }
-        sqlite3_finalize(stmt);
-    }
-    return rows;
-}
-
 } // namespace
 
 void largeCostingReport(const QString &folder, Report &report)
@@ -88,7 +68,11 @@ void largeCostingReport(const QString &folder, Report &report)
     sqlite3 *db = nullptr;
     sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     tsql::registerFunctions(db);
-    const double aloneMs = bestMs(5, [&] { rows = stepAlone(db, translated); });
+    const double aloneMs = bestMs(5, [&] {
+        rows = 0;
+        for (const QString &statement : translated)
+            rows += stepWithSqliteAlone(db, statement);
+    });
     sqlite3_close(db);
     // The definition's statements as the engine reads them: through the session connection,
     // every value of every row.

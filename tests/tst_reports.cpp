@@ -669,15 +669,8 @@ private slots:
         for (int k = 1; k <= lines; ++k)
             bill.line(k, k, 25.0 * k);
         addBill(c, bill);
-        startSession(c, 1, 1, kProcessDate);
+        frmlocalpurchasecosting &w = openNewCosting(c, 1, 1, select ? 3 : 0);
         session().MsgboxTitle = QStringLiteral("Costing");
-        createSharedObjects();
-        setEntryMode(QStringLiteral("N"));
-        frmlocalpurchasecosting &w = entryWindow();
-        w.Load();
-        w.cboShop()->selectByValue(1);
-        if (select)
-            w.cboPurchNo()->selectByValue(3);
         w.show();
         w.cmdPurchaseNoPreview()->click();
         QCOMPARE(reported(), QStringList());
@@ -702,13 +695,7 @@ private slots:
         const RecordedEngines engines(4);
         auto c = reportDatabase();
         addBill(c, Bill(3).line(1, 1, 10));
-        startSession(c, 1, 1, kProcessDate);
-        createSharedObjects();
-        setEntryMode(QStringLiteral("N"));
-        frmlocalpurchasecosting &w = entryWindow();
-        w.Load();
-        w.cboShop()->selectByValue(1);
-        w.cboPurchNo()->selectByValue(3);
+        frmlocalpurchasecosting &w = openNewCosting(c, 1, 1, 3);
         w.cmdPurchaseNoPreview()->click();
         QCOMPARE(reported(), QStringList());
         QStringList fields;
@@ -729,13 +716,7 @@ private slots:
     {
         auto c = reportDatabase();
         addBill(c, Bill(3).line(1, 1, 10));
-        startSession(c, 1, 1, kProcessDate);
-        createSharedObjects();
-        setEntryMode(QStringLiteral("N"));
-        frmlocalpurchasecosting &w = entryWindow();
-        w.Load();
-        w.cboShop()->selectByValue(1);
-        w.cboPurchNo()->selectByValue(3);
+        frmlocalpurchasecosting &w = openNewCosting(c, 1, 1, 3);
         // The user's name cannot be found.
         c->execute(QStringLiteral("delete from lousers"));
         w.cmdPurchaseNoPreview()->click();

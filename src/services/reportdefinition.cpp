@@ -59,13 +59,23 @@ bool isNumberPattern(const QString &format)
     return pattern.match(format).hasMatch();
 }
 
-QString formatNumber(double v, const QString &format)
+// The user's locale, with and without group separators; made once per report.
+struct NumberLocales {
+    QLocale grouped;
+    QLocale plain;
+    NumberLocales()
+    {
+        grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    }
+};
+
+QString formatNumber(double v, const QString &format, const NumberLocales &locales)
 {
     const int point = int(format.indexOf(QLatin1Char('.')));
     const int fixed = point < 0 ? 0 : int(format.count(QLatin1Char('0'), Qt::CaseSensitive)) - int(format.left(point).count(QLatin1Char('0')));
     const int optional = point < 0 ? 0 : int(format.mid(point).count(QLatin1Char('#')));
-    QLocale locale;
-    locale.setNumberOptions(format.contains(QLatin1Char(',')) ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
+    const QLocale &locale = format.contains(QLatin1Char(',')) ? locales.grouped : locales.plain;
     QString text = locale.toString(v, 'f', fixed + optional);
     if (optional > 0) {
         const QChar zero = locale.zeroDigit().at(0);
@@ -80,14 +90,14 @@ QString formatNumber(double v, const QString &format)
     return text;
 }
 
-QString formatValue(const QVariant &v, const QString &format)
+QString formatValue(const QVariant &v, const QString &format, const NumberLocales &locales)
 {
     if (value::isNull(v))
         return QString();
     if (format.compare(QLatin1String("upper"), Qt::CaseInsensitive) == 0)
         return value::displayText(v).toUpper();
     if (!format.isEmpty() && isNumberPattern(format))
-        return formatNumber(value::toDouble(v), format);
+        return formatNumber(value::toDouble(v), format, locales);
     if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate) {
         const QDateTime when = value::toDateTime(v);
         if (!format.isEmpty())
@@ -200,7 +210,7 @@ public:
         return query.rows[row][ref.column];
     }
 
-    QString text(const FieldRef &ref) const { return formatValue(value(ref), ref.format); }
+    QString text(const FieldRef &ref) const { return formatValue(value(ref), ref.format, m_locales); }
 
     QString sqlLiteral(const FieldRef &ref) const
     {
@@ -223,6 +233,7 @@ private:
     const ReportParameters &m_parameters;
     const QVector<QueryData> &m_data;
     QVector<int> m_current;
+    NumberLocales m_locales;
 };
 
 // The layout, parsed once into text, fields and sections.
