@@ -83,6 +83,21 @@ int printReport(const ReportContent &content, QPagedPaintDevice &device)
     return pages.pageCount();
 }
 
+int writePdf(const ReportContent &content, const QString &fileName, const QString &title)
+{
+    try {
+        QPdfWriter writer(fileName);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Local Purchase Costing"));
+        writer.setPageLayout(content.pageLayout());
+        return printReport(content, writer);
+    } catch (...) {
+        // No half-written file is left behind.
+        QFile::remove(fileName);
+        throw;
+    }
+}
+
 DefaultReportEngine::~DefaultReportEngine()
 {
     // The preview lives as long as the object that opened it.
@@ -170,11 +185,8 @@ void DefaultReportEngine::Preview(const QString &title, int left, int top, int w
                                                               QStringLiteral("PDF (*.pdf)"));
             if (file.isEmpty())
                 return;
-            QPdfWriter writer(file);
-            writer.setTitle(title);
-            writer.setPageLayout(content.pageLayout());
             try {
-                printReport(content, writer);
+                writePdf(content, file, title);
             } catch (const Error &e) {
                 messageBox(e.description(), MsgBoxStyle::Exclamation, title, preview);
             }
@@ -196,19 +208,7 @@ void DefaultReportEngine::Preview(const QString &title, int left, int top, int w
 void DefaultReportEngine::ExportPdf(const QString &fileName)
 {
     run();
-    {
-        QPdfWriter writer(fileName);
-        writer.setTitle(QFileInfo(fileName).completeBaseName());
-        writer.setCreator(QStringLiteral("Local Purchase Costing"));
-        writer.setPageLayout(m_content->pageLayout());
-        try {
-            *m_pageCount = printReport(*m_content, writer);
-            return;
-        } catch (...) {
-            QFile::remove(fileName);
-            throw;
-        }
-    }
+    *m_pageCount = writePdf(*m_content, fileName, QFileInfo(fileName).completeBaseName());
 }
 
 } // namespace kadu2217

@@ -44,6 +44,8 @@ private:
 // Prints every page on a printer or a PDF writer, in the layout the device has; returns the
 // number of pages.
 int printReport(const ReportContent &content, QPagedPaintDevice &device);
+// Writes every page to a PDF file; returns the number of pages.
+int writePdf(const ReportContent &content, const QString &fileName, const QString &title);
 
 // The module's own report engine: our definition files, read through the session connection.
 class DefaultReportEngine final : public clsReportEngine {
