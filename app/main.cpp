@@ -5,6 +5,9 @@
 #include "db/schema.h"
 #include "db/servicetables.h"
 #include "db/tsql/sqldatetime.h"
+#include "db/values.h"
+#include "reports/costingreport.h"
+#include "shell/reportfiles.h"
 
 #include <kadu2217/clslocalpurchcost.h>
 
@@ -191,23 +194,102 @@ int openRegister(const ConnectionPtr &connection, const QCommandLineParser &pars
     return 0;
 }
 
-// The database commands run without a display; only the register needs one.
-bool runsWindows(int argc, char *argv[])
+struct ReportOptions {
+    QCommandLineOption costing{QStringLiteral("costing"), QStringLiteral("report: the costing id."), QStringLiteral("id")};
+    QCommandLineOption bill{QStringLiteral("bill"), QStringLiteral("report and preview: the bill, as shop id and bill id."), QStringLiteral("shop:bill")};
+    QCommandLineOption a5{QStringLiteral("a5"), QStringLiteral("report: the costing on A5 paper.")};
+    QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("report: the PDF file to write."), QStringLiteral("file")};
+};
+
+[[noreturn]] void usageError(const QString &text)
+{
+    throw Error(errnum::InvalidProcedureCall, text);
+}
+
+QString departmentName(const ConnectionPtr &connection, const QVariant &departmentId)
+{
+    return DepartmentNameOf(connection, value::isNull(departmentId) ? qint16(0) : value::toInt16(departmentId));
+}
+
+// Writes the costing report or the bill report as a PDF file, as the previews show them;
+// nothing is written for a costing or bill that does not exist.
+int reportCommand(const ConnectionPtr &connection, const QCommandLineParser &parser, const SessionOptions &session,
+                  const ReportOptions &o)
+{
+    if (!parser.isSet(o.pdf) || parser.isSet(o.costing) == parser.isSet(o.bill))
+        usageError(QStringLiteral("usage: localpurchcost report --db FILE (--costing ID [--a5] | --bill SHOP:BILL) --pdf OUT.pdf"));
+    const QString pdfFile = parser.value(o.pdf);
+    std::shared_ptr<clsReportEngine> engine;
+    if (parser.isSet(o.costing)) {
+        bool ok = false;
+        const qint32 costingId = parser.value(o.costing).toInt(&ok);
+        const QVector<QVariant> row = [&] {
+            Recordset rs;
+            rs.open(QStringLiteral("select lpchDepartmentid from loaLocalPurchaseCostingHeader where lpchcostingid=?"), connection,
+                    CursorType::ForwardOnly, LockType::ReadOnly, {costingId});
+            return rs.eof() ? QVector<QVariant>() : QVector<QVariant>{rs.value(0)};
+        }();
+        if (!ok || row.isEmpty())
+            throw Error(errnum::NoCurrentRecord, QStringLiteral("There is no costing %1.").arg(parser.value(o.costing)));
+        const QString department = departmentName(connection, parser.isSet(session.department) ? parser.value(session.department) : row[0]);
+        const QString file = reportfiles::definitionPath(reportfiles::componentFolder(),
+                                                         parser.isSet(o.a5) ? reportfiles::costingA5 : reportfiles::costingA4);
+        engine = openCostingReport(connection, costingId, file, department);
+    } else {
+        const QStringList ids = parser.value(o.bill).split(QLatin1Char(':'));
+        bool shopOk = false;
+        bool billOk = false;
+        const qint32 shopId = ids.value(0).toInt(&shopOk);
+        const qint32 billId = ids.value(1).toInt(&billOk);
+        Recordset rs;
+        if (ids.size() == 2 && shopOk && billOk)
+            rs.open(QStringLiteral("select lphDepartmentID from losLocalPurchaseHeader where lphShopID=? and lphBillID=?"), connection,
+                    CursorType::ForwardOnly, LockType::ReadOnly, {shopId, billId});
+        if (!rs.isOpen() || rs.eof())
+            throw Error(errnum::NoCurrentRecord, QStringLiteral("There is no bill %1.").arg(parser.value(o.bill)));
+        const QString department = departmentName(connection, parser.isSet(session.department) ? parser.value(session.department) : rs.value(0));
+        rs.close();
+        Recordset user;
+        user.open(QStringLiteral("select UserName from lousers where userid=?"), connection, CursorType::ForwardOnly, LockType::ReadOnly,
+                  {parser.value(session.user).toInt()});
+        const QString userName = user.eof() ? QString() : value::displayText(user.value(0)).toUpper();
+        user.close();
+        engine = createServiceAs<clsReportEngine>(servicenames::ReportControl);
+        engine->adocon = connection;
+        const QStringList fields = reportfiles::billReportFields(reportfiles::billTitle, shopId, billId, userName, department);
+        for (int i = 0; i < fields.size(); ++i)
+            engine->SetParameterField(i, fields[i]);
+        engine->OpenReport(reportfiles::definitionPath(reportfiles::billReportFolder(reportfiles::componentFolder()), reportfiles::bill));
+    }
+    engine->ExportPdf(pdfFile);
+    out() << pdfFile << ": " << engine->PageCount() << (engine->PageCount() == 1 ? " page" : " pages") << Qt::endl;
+    return 0;
+}
+
+// The database commands run without a display; only the register needs one, and the reports
+// draw on an offscreen one.
+enum class DisplayKind { None, Offscreen, Screen };
+DisplayKind displayNeeded(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "init" || arg == "demo" || arg == "sql" || arg == "preview" || arg == "-h" || arg == "--help")
-            return false;
+            return DisplayKind::None;
+        if (arg == "report")
+            return DisplayKind::Offscreen;
     }
-    return true;
+    return DisplayKind::Screen;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    std::unique_ptr<QCoreApplication> application(runsWindows(argc, argv) ? new QApplication(argc, argv)
-                                                                          : new QCoreApplication(argc, argv));
+    const DisplayKind display = displayNeeded(argc, argv);
+    if (display == DisplayKind::Offscreen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application(display == DisplayKind::None ? new QCoreApplication(argc, argv)
+                                                                           : new QApplication(argc, argv));
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("localpurchcost"));
     QCoreApplication::setOrganizationName(QStringLiteral("kadu2217"));
@@ -215,15 +297,17 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | init --odbc TEXT | demo FILE [--size N] | sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | init --odbc TEXT | demo FILE [--size N] | "
+                                                                           "sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL | "
+                                                                           "report --db FILE (--costing ID [--a5] | --bill SHOP:BILL) --pdf OUT.pdf"));
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
     const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
-    const QCommandLineOption billOption(QStringLiteral("bill"), QStringLiteral("The bill to preview: shop id and bill id."),
-                                        QStringLiteral("shop:bill"));
     const SessionOptions sessionOptions;
-    parser.addOptions({dbOption, odbcOption, sizeOption, billOption, sessionOptions.user, sessionOptions.company,
-                       sessionOptions.department, sessionOptions.processDate, sessionOptions.title});
+    const ReportOptions reportOptions;
+    parser.addOptions({dbOption, odbcOption, sizeOption, sessionOptions.user, sessionOptions.company,
+                       sessionOptions.department, sessionOptions.processDate, sessionOptions.title, reportOptions.costing,
+                       reportOptions.bill, reportOptions.a5, reportOptions.pdf});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -254,7 +338,9 @@ int main(int argc, char *argv[])
         if (command == QLatin1String("sql"))
             return sqlCommand(connection, args.mid(1));
         if (command == QLatin1String("preview"))
-            return previewCommand(connection, parser.value(billOption), qint16(parser.value(sessionOptions.company).toInt()), out(), err());
+            return previewCommand(connection, parser.value(reportOptions.bill), qint16(parser.value(sessionOptions.company).toInt()), out(), err());
+        if (command == QLatin1String("report"))
+            return reportCommand(connection, parser, sessionOptions, reportOptions);
         if (!command.isEmpty()) {
             err() << "unknown command: " << command << Qt::endl;
             return 2;

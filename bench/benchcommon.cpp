@@ -138,6 +138,13 @@ qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText)
     sqlite3 *db = nullptr;
     sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     kadu2217::tsql::registerFunctions(db);
+    const qint64 rows = stepWithSqliteAlone(db, sqliteText);
+    sqlite3_close(db);
+    return rows;
+}
+
+qint64 stepWithSqliteAlone(sqlite3 *db, const QString &sqliteText)
+{
     sqlite3_stmt *stmt = nullptr;
     const QByteArray text = sqliteText.toUtf8();
     qint64 rows = 0;
@@ -150,7 +157,6 @@ qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText)
         }
     }
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
     return rows;
 }
 

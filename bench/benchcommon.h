@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+struct sqlite3;
+
 namespace bench {
 
 struct Figure {
@@ -42,6 +44,8 @@ void resetPeakResident();
 
 // Steps through every row of an SQLite text with SQLite alone, reading each column as text.
 qint64 stepWithSqliteAlone(const QString &file, const QString &sqliteText);
+// The same on a handle that is open already.
+qint64 stepWithSqliteAlone(sqlite3 *db, const QString &sqliteText);
 
 // The moment every benchmark file is generated for and every session works at.
 inline const QDateTime benchNow(QDate(2026, 12, 1), QTime(12, 0));
@@ -61,5 +65,6 @@ void itemGridFill(const QString &folder, Report &report);
 void largeCostingSave(const QString &folder, int costings, Report &report);
 void fixedCostingCancel(const QString &folder, int costings, Report &report);
 void costPreviewOpen(const QString &folder, int costings, Report &report);
+void largeCostingReport(const QString &folder, Report &report);
 
 } // namespace bench

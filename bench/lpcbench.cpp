@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("lpcbench"));
     const QStringList args = app.arguments();
     // lpcbench [COSTINGS] [FOLDER] [AREAS]: generated files are kept in FOLDER and reused by
-    // later runs; AREAS (register,browse,pending,itemgrid,save,cancel,preview) picks figures, all by default, so that
+    // later runs; AREAS (register,browse,pending,itemgrid,save,cancel,preview,report) picks figures, all by default, so that
     // one area can be run under a profiler. LPCBENCH_CLOCK=cpu times the thread's CPU time
     // instead of the wall clock.
     const int size = args.size() > 1 ? args[1].toInt() : 100000;
@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     const QStringList areas = args.size() > 3 ? args[3].split(QLatin1Char(','))
                                               : QStringList{QStringLiteral("register"), QStringLiteral("browse"), QStringLiteral("pending"),
                                                             QStringLiteral("itemgrid"), QStringLiteral("save"),
-                                                            QStringLiteral("cancel"), QStringLiteral("preview")};
+                                                            QStringLiteral("cancel"), QStringLiteral("preview"), QStringLiteral("report")};
 
     bench::Report report;
     if (areas.contains(QLatin1String("register")))
@@ -40,6 +40,8 @@ int main(int argc, char *argv[])
         bench::fixedCostingCancel(folder, size, report);
     if (areas.contains(QLatin1String("preview")))
         bench::costPreviewOpen(folder, size, report);
+    if (areas.contains(QLatin1String("report")))
+        bench::largeCostingReport(folder, report);
     report.print();
     return report.allMet() ? 0 : 1;
 }

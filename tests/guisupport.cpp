@@ -1,7 +1,10 @@
 #include "guisupport.h"
 
+#include "controls/combobox.h"
 #include "controls/messagebox.h"
 #include "db/values.h"
+#include "entry/frmlocalpurchasecosting.h"
+#include "fixtures.h"
 #include "services/defaults.h"
 #include "shell/session.h"
 
@@ -90,6 +93,24 @@ ModuleState &moduleState() { return context().state; }
 FrmMaster &frmMaster() { return testModule().master(); }
 frmlocalpurchasecosting &entryWindow() { return testModule().entry(); }
 frmPendingMaster &pendingWindow() { return testModule().pending(); }
+
+void startEntrySession(const ConnectionPtr &connection, qint16 departmentId)
+{
+    startSession(connection, 1, departmentId, kProcessDate);
+    createSharedObjects();
+    setEntryMode(QStringLiteral("N"));
+}
+
+frmlocalpurchasecosting &openNewCosting(const ConnectionPtr &connection, qint16 departmentId, int shopId, int billId)
+{
+    startEntrySession(connection, departmentId);
+    frmlocalpurchasecosting &w = entryWindow();
+    w.Load();
+    w.cboShop()->selectByValue(shopId);
+    if (billId > 0)
+        w.cboPurchNo()->selectByValue(billId);
+    return w;
+}
 
 void setEntryMode(const QString &letter)
 {

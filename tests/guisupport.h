@@ -75,6 +75,13 @@ void whileModal(Window &(*window)(), const std::function<void(Window &)> &whileO
     probe->start(5);
 }
 
+// A session with the shared objects the register creates on load, in new mode, for the entry
+// window opened as the pending bills open it.
+void startEntrySession(const ConnectionPtr &connection, qint16 departmentId);
+// What a double-click in the pending bills does before it shows the entry window: the shop
+// chosen and, when given, the bill.
+frmlocalpurchasecosting &openNewCosting(const ConnectionPtr &connection, qint16 departmentId, int shopId, int billId = 0);
+
 // The entry mode as its letter ("N", "E", empty), for tests whose rows name it.
 void setEntryMode(const QString &letter);
 QString entryModeLetter();

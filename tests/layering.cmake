@@ -18,7 +18,7 @@ endforeach()
 
 # What each folder of src/ may include. A folder below a listed one belongs to it. Keep in
 # step with the README's layout section.
-set(windows register entry pending cancel)
+set(windows register entry pending cancel reports)
 set(gui_libs QtCore QtGui QtWidgets QtPrintSupport)
 set(uses_util QtCore)
 set(uses_db/tsql util QtCore SQLite)

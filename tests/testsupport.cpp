@@ -8,6 +8,7 @@
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
@@ -129,6 +130,19 @@ qint32 errorNumberOf(const std::function<void()> &action)
         return e.number();
     }
     return 0;
+}
+
+Run runProgram(const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), arguments);
+    process.waitForStarted();
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace kadu2217::testsupport

@@ -38,4 +38,12 @@ QStringList queryPlan(const QString &databasePath, const QString &tsql);
 // The number of the Error an action throws; 0 when it throws none.
 qint32 errorNumberOf(const std::function<void()> &action);
 
+// What the host program (LOCALPURCHCOST_BIN) did with the arguments and input.
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray());
+
 } // namespace kadu2217::testsupport

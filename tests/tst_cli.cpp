@@ -1,32 +1,8 @@
 #include "testsupport.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace kadu2217::testsupport;
-
-namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray())
-{
-    QProcess process;
-    process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), arguments);
-    process.waitForStarted();
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT

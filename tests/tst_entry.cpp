@@ -50,27 +50,6 @@ ConnectionPtr entryDatabase(const QVector<Bill> &bills = {}, int inventoryCurren
     return c;
 }
 
-// A session with the shared objects the register creates on load, for a window opened as the
-// pending bills open it.
-void startEntrySession(const ConnectionPtr &c, qint16 department)
-{
-    startSession(c, 1, department, kProcessDate);
-    createSharedObjects();
-    setEntryMode(QStringLiteral("N"));
-}
-
-// What a double-click in the pending bills does before it shows the window.
-frmlocalpurchasecosting &openNew(const ConnectionPtr &c, qint16 department, int shop, int bill = 0)
-{
-    startEntrySession(c, department);
-    frmlocalpurchasecosting &w = entryWindow();
-    w.Load();
-    w.cboShop()->selectByValue(shop);
-    if (bill > 0)
-        w.cboPurchNo()->selectByValue(bill);
-    return w;
-}
-
 void whileEntryIsModal(const std::function<void(frmlocalpurchasecosting &)> &whileOpen)
 {
     whileModal(&entryWindow, whileOpen);
@@ -231,7 +210,7 @@ private slots:
         QFETCH(int, sessionDepartment);
         QFETCH(QString, departments);
         auto c = entryDatabase({Bill(10).department(3), Bill(11).department(2)});
-        frmlocalpurchasecosting &w = openNew(c, qint16(sessionDepartment), 1);
+        frmlocalpurchasecosting &w = openNewCosting(c, qint16(sessionDepartment), 1);
         QCOMPARE(listed(w.cboDepartmentName()) + (w.cboDepartmentName()->isEnabled() ? "" : " locked"), departments);
         const bool chosen = !departments.contains(QLatin1String("@-1"));
         QCOMPARE(shown(), chosen ? QStringList() : QStringList{"Select Department/64"});
@@ -262,7 +241,7 @@ private slots:
         // costed, cancelled, another department, another shop, a costed bill of the third shop
         auto c = entryDatabase({Bill(10), Bill(11).costed(), Bill(12).cancelled(), Bill(13).department(2),
                                 Bill(14).shop(2).department(2), Bill(15).shop(3).costed()});
-        frmlocalpurchasecosting &w = openNew(c, qint16(sessionDepartment), 1);
+        frmlocalpurchasecosting &w = openNewCosting(c, qint16(sessionDepartment), 1);
         QCOMPARE(listed(w.cboShop()), shops);
         QCOMPARE(listed(w.cboPurchNo()), bills);
         QCOMPARE(w.lbldate()->text(), date);
@@ -320,7 +299,7 @@ private slots:
             const QStringList f = line.split(QLatin1Char(':'));
             addBillLine(c, f[0].toInt(), 1, f[1].toInt(), f[2].toDouble(), f[3].toDouble());
         }
-        frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
+        frmlocalpurchasecosting &w = openNewCosting(c, 0, 1, 10);
         if (shown != 10) {
             QCOMPARE(w.mfgSplitDetails()->rows(), 4);
             w.cboPurchNo()->selectByValue(shown);
@@ -362,7 +341,7 @@ private slots:
             addLayoutColumn(c, 4, col, QStringLiteral("Column %1").arg(col), 1000 + col, col % 9);
         addLayoutColumn(c, 5, 0, QStringLiteral("Other grid"), 700, 1);
         addBillLine(c, 10, 1, 3, 2.0, 9.0);
-        const FlexGrid *grid = openNew(c, 0, 1, 10).mfgSplitDetails();
+        const FlexGrid *grid = openNewCosting(c, 0, 1, 10).mfgSplitDetails();
         QCOMPARE(grid->cols(), 7);
         if (applied) {
             for (int col = 0; col < columns; ++col) {
@@ -398,7 +377,7 @@ private slots:
         QFETCH(QString, price);
         auto c = entryDatabase({Bill(10).shop(2).rates(QStringLiteral("2:-1:")), Bill(10).rates(kDollarBill)}, 2);
         addBillLine(c, 10, shop, 1, 4.0, 800.0);
-        const FlexGrid *grid = openNew(c, 0, shop, 10).mfgSplitDetails();
+        const FlexGrid *grid = openNewCosting(c, 0, shop, 10).mfgSplitDetails();
         QCOMPARE(grid->textMatrix(1, 4), price);
     }
 
@@ -409,7 +388,7 @@ private slots:
         addSettings(c, Settings(0).backDays({}).inventory(3001).goodsInTransit(3002).department(2));
         addAccount(c, 3001, QStringLiteral("Other"), 0, 1);
         addBillLine(c, 10, 1, 1, 4.0, 800.0);
-        frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
+        frmlocalpurchasecosting &w = openNewCosting(c, 0, 1, 10);
         QCOMPARE(listed(w.cboDepartmentName()), QStringLiteral("Purchase,Stores @1"));
         QCOMPARE(w.mfgSplitDetails()->textMatrix(1, 4), QStringLiteral("2.5"));
     }
@@ -421,7 +400,7 @@ private slots:
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32770) "
             "INSERT INTO losLocalPurchaseDetail (lpdbillid, lpdShopId, lpditemid, lpditemquantity, lpditemunitprice) "
             "SELECT 10, 1, 1 + i % 5, 1, 2 FROM n;"));
-        const FlexGrid *grid = openNew(c, 0, 1, 10).mfgSplitDetails();
+        const FlexGrid *grid = openNewCosting(c, 0, 1, 10).mfgSplitDetails();
         QCOMPARE(grid->rows(), 32771);
         QCOMPARE(grid->textMatrix(32770, 0), QStringLiteral("32770"));
     }
@@ -452,7 +431,7 @@ private slots:
                 c->execute(QStringLiteral("insert into losLocalPurchaseDetail values (10, 1, ?, 1, 1)"), {3 - i});
         }
         QStringList seen;
-        for (const QString &row : gridRows(openNew(c, 0, 1, 10).mfgSplitDetails()))
+        for (const QString &row : gridRows(openNewCosting(c, 0, 1, 10).mfgSplitDetails()))
             seen << row.section(QLatin1Char('|'), 6);
         QCOMPARE(seen, items);
     }
@@ -461,7 +440,7 @@ private slots:
     {
         auto c = entryDatabase({Bill(10)});
         addBillLine(c, 10, 1, 2, 3.0, 6.0);
-        frmlocalpurchasecosting &w = openNew(c, 0, 1, 10);
+        frmlocalpurchasecosting &w = openNewCosting(c, 0, 1, 10);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         FlexGrid *grid = w.mfgSplitDetails();
@@ -491,7 +470,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, shopDisabled);
         QFETCH(QString, to);
-        frmlocalpurchasecosting &w = openNew(entryDatabase({Bill(10)}), 1, 1, 10);
+        frmlocalpurchasecosting &w = openNewCosting(entryDatabase({Bill(10)}), 1, 1, 10);
         w.cboShop()->setEnabled(!shopDisabled);
         w.show();
         w.activateWindow();

@@ -7,6 +7,7 @@
 #include "guisupport.h"
 #include "pending/frmpendingmaster.h"
 #include "register/frmmaster.h"
+#include "reports/frmprint.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -123,6 +124,9 @@ private slots:
         frmCancel &cancel = testModule().cancel();
         cancel.show();
         check(cancel);
+        frmPrint &print = master.printWindow();
+        print.show();
+        check(print);
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
     }
 

@@ -89,6 +89,35 @@ public:
                             const QString &mode, bool flag) = 0;
 };
 
+// A report engine: opens a report definition, takes its parameters, reads the report's data
+// itself and shows the result in a preview window of its own, or writes it to a file.
+class clsReportEngine : public Service {
+public:
+    // Where the module's own engine reads the report's data; an engine that connects with
+    // the log-on values may leave it unused.
+    ConnectionPtr adocon;
+
+    virtual void LogOnServer(const QString &driverFile, const QString &server, const QString &database,
+                             const QString &user, const QString &password) = 0;
+    // Every later call works on the report opened last; a definition that cannot be read fails.
+    virtual void OpenReport(const QString &definitionFile) = 0;
+    // One display switch of the preview window, by the suite engine's number for it.
+    virtual void SetPreviewSwitch(int dispatchId, bool on) = 0;
+    // A parameter by its position, counted from 1; value type 12 marks a text.
+    virtual void SetParameter(int position, const QVariant &value, int valueType = 0) = 0;
+    // A named parameter written "name;value;true", at its index counted from 0.
+    virtual void SetParameterField(int index, const QString &text) = 0;
+    // Runs the report into a non-modal preview window and returns at once. A width or height
+    // of 0 leaves the window its size; the style's maximise bit (0x01000000) opens it maximised.
+    virtual void Preview(const QString &title, int left, int top, int width, int height, qint32 style) = 0;
+    // Runs the report into a PDF file, without a window.
+    virtual void ExportPdf(const QString &fileName) = 0;
+    // After a run: the detail records the report produced (0 when it produced nothing).
+    virtual int RecordsPrinted() = 0;
+    // After a run: its number of pages.
+    virtual int PageCount() = 0;
+};
+
 using ServiceFactory = std::function<std::shared_ptr<Service>()>;
 
 // Names compare without regard to case, as programmatic names do.
@@ -112,6 +141,9 @@ inline const QString FormTheme = QStringLiteral("FormTheme.clsFormTheme");
 inline const QString AuditTrail = QStringLiteral("AuditTrail.clsAuditTrail");
 inline const QString GridLayout = QStringLiteral("GridLayout.clsGridLayout");
 inline const QString FaultLog = QStringLiteral("FaultLog.clsFaultLog");
+// The costing report's engine and the bill preview's report control: one engine, two names.
+inline const QString ReportApplication = QStringLiteral("Crystal.CRPE.Application");
+inline const QString ReportControl = QStringLiteral("Crystal.CrystalReport");
 }
 
 } // namespace kadu2217

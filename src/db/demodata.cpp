@@ -9,6 +9,7 @@
 
 #include <QStringList>
 #include <initializer_list>
+#include <iterator>
 
 namespace kadu2217 {
 namespace {
@@ -257,7 +258,11 @@ private:
                        d::lpcdcostedprice, d::lpcdolditemcostprice, d::lpcdnewitemcostprice});
         Insert audit(m_connection, a::table,
                      {a::CompanyID, a::UserID, a::DepartmentID, a::InterfaceID, a::DocumentID, a::DocumentNo,
-                      a::AuditAction, a::LoggedTime, a::SavedTime, a::Flag});
+                      a::AuditAction, a::LoggedTime, a::SavedTime, a::Flag, a::Reason});
+        // Why the cancelled costings were cancelled, taken in turn.
+        static const char *const reasons[] = {"Vendor sent a revised bill", "Bill costed against the wrong department",
+                                              "Duplicate of an earlier costing", "Exchange rate entered wrongly"};
+        int cancelled = 0;
         const QString creator = userName(demo::adminUserId);
         for (int i = 0; i < m_content.costings.size(); ++i) {
             const Costing &c = m_content.costings[i];
@@ -276,13 +281,14 @@ private:
             }
 
             audit.row({demo::companyId, demo::adminUserId, c.department, t::costingInterfaceId, id, bill.number,
-                       QStringLiteral("N"), c.moment.addSecs(-m_random.integer(120, 900)), c.moment, 1});
+                       QStringLiteral("N"), c.moment.addSecs(-m_random.integer(120, 900)), c.moment, 1, kNull});
             if (c.modified.isValid())
                 audit.row({demo::companyId, c.modifiedBy, c.department, t::costingInterfaceId, id, bill.number,
-                           QStringLiteral("E"), c.modified.addSecs(-m_random.integer(60, 600)), c.modified, 1});
+                           QStringLiteral("E"), c.modified.addSecs(-m_random.integer(60, 600)), c.modified, 1, kNull});
             if (c.state == CostingState::Cancelled)
                 audit.row({demo::companyId, demo::adminUserId, c.department, t::costingInterfaceId, id, c.number,
-                           QStringLiteral("D"), c.cancelledAt.addSecs(-60), c.cancelledAt, 1});
+                           QStringLiteral("D"), c.cancelledAt.addSecs(-60), c.cancelledAt, 1,
+                           QLatin1String(reasons[cancelled++ % std::size(reasons)])});
         }
     }
 

@@ -161,6 +161,7 @@ void frmlocalpurchasecosting::buildControls()
         runHandler(m_context, kWindow, QStringLiteral("cmdCostPreview_Click"), [this] { cmdCostPreview_Click(); });
     });
     connect(m_cmdok, &QPushButton::clicked, this, [this] { cmdok_Click(); });
+    connect(m_cmdPurchaseNoPreview, &QPushButton::clicked, this, [this] { cmdPurchaseNoPreview_Click(); });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { Unload(); }); });
 }
 
@@ -433,6 +434,7 @@ void frmlocalpurchasecosting::unload()
     m_loaded = false;
     if (m_costPreview)
         m_costPreview->close();
+    m_crptReport.reset();
     done(QDialog::Rejected);
 }
 

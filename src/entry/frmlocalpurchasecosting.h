@@ -80,6 +80,11 @@ public:
     // that succeeded disables cmdok and unloads the window.
     void cmdok_Click();
 
+    // Previews the selected bill as its shop recorded it; nothing without a selected bill.
+    void cmdPurchaseNoPreview_Click();
+    // The window's report control: its preview stays open while the window is loaded.
+    clsReportEngine *crptReport() const { return m_crptReport.get(); }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +122,7 @@ private:
     ModuleContext &m_context;
     std::shared_ptr<clsDatabase> m_objDatabase;
     std::shared_ptr<clsGeneral> m_objGeneral;
+    std::shared_ptr<clsReportEngine> m_crptReport;
     CostingToSave costingInWindow() const;
 
     CostingRegister *m_register = nullptr;

@@ -12,6 +12,7 @@
 #include "db/tables.h"
 #include "db/values.h"
 #include "register/registerquery.h"
+#include "reports/frmprint.h"
 #include "shell/reporterror.h"
 #include "shell/session.h"
 
@@ -79,16 +80,21 @@ void FrmMaster::buildControls()
     m_cmdEdit = commandButton(this, QStringLiteral("CmdEdit"), QStringLiteral("&Edit"), 1755, 8175);
     m_cmdDelete = commandButton(this, QStringLiteral("CmdDelete"), QStringLiteral("&Delete"), 3450, 8175);
     m_cmdPreview = commandButton(this, QStringLiteral("cmdPreview"), QStringLiteral("Pre&view"), 5160, 8175);
+    m_cmdPrint = commandButton(this, QStringLiteral("cmdPrint"), QStringLiteral("&Print"), 6870, 8175);
     m_cmdClose = commandButton(this, QStringLiteral("cmdClose"), QStringLiteral("&Close"), 12630, 8175);
     // A larger window gives the grid the room; the search and the buttons stay below it.
     m_anchors.anchor(m_flexMaster, FormAnchors::Left | FormAnchors::Top | FormAnchors::Right | FormAnchors::Bottom);
     m_anchors.anchor(m_fraBrowse, FormAnchors::Left | FormAnchors::Right | FormAnchors::Bottom);
-    for (QPushButton *button : {m_cmdnew, m_cmdEdit, m_cmdDelete, m_cmdPreview})
+    for (QPushButton *button : {m_cmdnew, m_cmdEdit, m_cmdDelete, m_cmdPreview, m_cmdPrint})
         m_anchors.anchor(button, FormAnchors::Left | FormAnchors::Bottom);
     m_anchors.anchor(m_cmdClose, FormAnchors::Right | FormAnchors::Bottom);
     setTabOrder(m_cmdnew, m_cmdEdit);
     setTabOrder(m_cmdEdit, m_cmdDelete);
-    setTabOrder(m_cmdDelete, m_cmdClose);
+    setTabOrder(m_cmdDelete, m_cmdPreview);
+    setTabOrder(m_cmdPreview, m_cmdPrint);
+    setTabOrder(m_cmdPrint, m_cmdClose);
+    // Print offers the same report as Preview, so the same gates hold for both.
+    m_cmdPreview->installEventFilter(this);
 
     connect(m_cmdnew, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdNew_Click"), [this] { cmdnew_Click(); }); });
     // Edit reports its own failures: it is also reached from the grid's Enter and double-click.
@@ -115,6 +121,12 @@ void FrmMaster::buildControls()
             else if (keyAscii == ctrlEnter && m_cmdnew->isEnabled())
                 cmdnew_Click();
         });
+    });
+    connect(m_cmdPreview, &QPushButton::clicked, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("cmdPreview_Click"), [this] { cmdPreview_Click(); });
+    });
+    connect(m_cmdPrint, &QPushButton::clicked, this, [this] {
+        runHandler(m_context, kWindow, QStringLiteral("cmdPrint_Click"), [this] { cmdPrint_Click(); });
     });
     connect(m_cmdClose, &QPushButton::clicked, this, [this] { runHandler(m_context, kWindow, QStringLiteral("cmdClose_Click"), [this] { cmdClose_Click(); }); });
     connect(m_flexMaster, &FlexGrid::rowColChange, this, [this] {
@@ -149,6 +161,11 @@ void FrmMaster::buildControls()
 
 bool FrmMaster::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_cmdPreview) {
+        if (event->type() == QEvent::EnabledChange)
+            m_cmdPrint->setEnabled(m_cmdPreview->isEnabled());
+        return QDialog::eventFilter(watched, event);
+    }
     if (watched == m_txtsearch && event->type() == QEvent::KeyRelease) {
         runHandler(m_context, kWindow, QStringLiteral("txtsearch_KeyUp"), [this] { txtsearch_KeyUp(); });
         return QDialog::eventFilter(watched, event);
@@ -420,13 +437,14 @@ void FrmMaster::gateAllFromRights()
 }
 
 // The placeholder row of an empty register names no costing: Edit and Delete would run their
-// statements with an empty id, and Enter and double-click follow Edit. A cancelled costing
-// cannot be cancelled again.
+// statements with an empty id, Enter and double-click follow Edit, and there is no report to
+// show. A cancelled costing cannot be cancelled again.
 void FrmMaster::keepRowLimits()
 {
     if (currentRowIdEmpty()) {
         m_cmdEdit->setEnabled(false);
         m_cmdDelete->setEnabled(false);
+        m_cmdPreview->setEnabled(false);
     } else if (currentRowFlag(kCancelledColumn)) {
         m_cmdDelete->setEnabled(false);
     }
@@ -568,6 +586,7 @@ void FrmMaster::unload()
         });
     }
     m_loaded = false;
+    m_report.reset();
     FlexFlag.clear();
     m_flexMaster->clear();
     m_flexMaster->setRows(2);

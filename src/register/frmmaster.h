@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 class QFrame;
 class QGroupBox;
@@ -24,6 +25,7 @@ class ComboBox;
 class frmCancel;
 class frmlocalpurchasecosting;
 class frmPendingMaster;
+class frmPrint;
 class FlexGrid;
 
 // The costing register: the costings of the working department from the start of the
@@ -70,6 +72,11 @@ public:
     QPushButton *CmdEdit() const { return m_cmdEdit; }
     QPushButton *CmdDelete() const { return m_cmdDelete; }
     QPushButton *cmdPreview() const { return m_cmdPreview; }
+    QPushButton *cmdPrint() const { return m_cmdPrint; }
+    // The paper-choice window Print opens.
+    frmPrint &printWindow();
+    // The engine of the last preview, kept while the register is loaded.
+    clsReportEngine *report() const { return m_report.get(); }
     QPushButton *cmdClose() const { return m_cmdClose; }
 
     // Grid column of the cancelled flag ("Yes"/"No").
@@ -79,6 +86,8 @@ public:
     QString FlexFlag;
     std::shared_ptr<clsGeneral> objGeneral;
     std::shared_ptr<clsDatabase> objDatabase;
+    // The currency symbol of the previewed costing's vendor.
+    QString curSymbol;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -119,6 +128,10 @@ private:
     void CmdEdit_Click();
     // Delete cancels the current row's costing after asking for a reason.
     void CmdDelete_Click();
+    // Preview shows the current row's costing report; Print offers it on A4 or A5.
+    void cmdPreview_Click();
+    void cmdPrint_Click();
+    qint32 currentCostingId() const;
 
     void cboColNames_Click();
     void optDirection_Click();
@@ -143,7 +156,10 @@ private:
     QPushButton *m_cmdEdit = nullptr;
     QPushButton *m_cmdDelete = nullptr;
     QPushButton *m_cmdPreview = nullptr;
+    QPushButton *m_cmdPrint = nullptr;
     QPushButton *m_cmdClose = nullptr;
+    std::unique_ptr<frmPrint> m_print;
+    std::shared_ptr<clsReportEngine> m_report;
 
     // The column the search last sorted the grid by, while the grid stays in that order, and
     // its trimmed texts row by row: each keystroke searches them instead of the whole grid.

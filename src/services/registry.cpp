@@ -1,4 +1,5 @@
 #include "services/defaults.h"
+#include "services/reportengine.h"
 
 #include <QHash>
 
@@ -15,6 +16,9 @@ QHash<QString, ServiceFactory> &factories()
         defaults.insert(servicenames::AuditTrail.toLower(), [] { return std::make_shared<DefaultAuditTrail>(); });
         defaults.insert(servicenames::GridLayout.toLower(), [] { return std::make_shared<DefaultGridLayout>(); });
         defaults.insert(servicenames::FaultLog.toLower(), [] { return std::make_shared<DefaultFaultLog>(); });
+        const ServiceFactory reportEngine = [] { return std::make_shared<DefaultReportEngine>(); };
+        defaults.insert(servicenames::ReportApplication.toLower(), reportEngine);
+        defaults.insert(servicenames::ReportControl.toLower(), reportEngine);
         return defaults;
     }();
     return registered;
