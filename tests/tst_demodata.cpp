@@ -94,6 +94,28 @@ private slots:
         QVERIFY2(details >= costings * 2 && details <= costings * 6, qPrintable(QString::number(details)));
     }
 
+    void progressRisesToAHundredPercent_data()
+    {
+        QTest::addColumn<int>("costings");
+        QTest::newRow("few") << 3;
+        QTest::newRow("many") << 700;
+    }
+    void progressRisesToAHundredPercent()
+    {
+        QFETCH(int, costings);
+        QVector<int> told;
+        DemoOptions options = fixedOptions(costings, 40);
+        options.progress = [&told](int percent) { told.append(percent); };
+        openNewDatabase(true, options);
+        QVERIFY(!told.isEmpty());
+        QCOMPARE(told.last(), 100);
+        QVERIFY(std::is_sorted(told.begin(), told.end()));
+        QVERIFY(std::adjacent_find(told.begin(), told.end()) == told.end());
+        // Every step from 0 once, when there are enough rows to tell them all.
+        if (costings > 100)
+            QCOMPARE(told.size(), 101);
+    }
+
     void refusesFileWithData()
     {
         const auto c = openNewDatabase(true, fixedOptions(10, 20));

@@ -43,8 +43,8 @@ const QVariant kNull;
 
 class Writer {
 public:
-    Writer(Connection &connection, DemoContent &content)
-        : m_connection(connection), m_content(content), m_random(content.random)
+    Writer(Connection &connection, DemoContent &content, std::function<void(int)> progress)
+        : m_connection(connection), m_content(content), m_random(content.random), m_progress(std::move(progress))
     {
     }
 
@@ -212,6 +212,7 @@ private:
                      t::losLocalPurchaseDetail::lpditemunitprice, t::losLocalPurchaseDetail::rowguid});
         qint64 lineNumber = 0;
         for (const int index : m_content.billOrder) {
+            stepDone();
             const Bill &bill = m_content.bills[index];
             double amount = 0;
             for (int l = bill.firstLine; l < bill.firstLine + bill.lineCount; ++l)
@@ -228,6 +229,17 @@ private:
                 line.row({bill.id, bill.shop + 1, ln.item + 1, ln.quantity, ln.total, rowGuid(++lineNumber)});
             }
         }
+    }
+
+    // Bills and costings make up nearly all of the work.
+    void stepDone()
+    {
+        if (!m_progress)
+            return;
+        const qint64 steps = qint64(m_content.billOrder.size()) + m_content.costings.size();
+        const int percent = int(++m_stepsDone * 100 / qMax<qint64>(1, steps));
+        if (percent != m_percentTold)
+            m_progress(m_percentTold = percent);
     }
 
     // Ordered like the schema's own GUIDs for lines inserted without one: the line number leads.
@@ -265,6 +277,7 @@ private:
         int cancelled = 0;
         const QString creator = userName(demo::adminUserId);
         for (int i = 0; i < m_content.costings.size(); ++i) {
+            stepDone();
             const Costing &c = m_content.costings[i];
             const Bill &bill = m_content.bills[c.bill];
             const int id = i + 1;
@@ -321,10 +334,12 @@ private:
         }
     }
 
-
     Connection &m_connection;
     const DemoContent &m_content;
     Random &m_random;
+    std::function<void(int)> m_progress;
+    qint64 m_stepsDone = 0;
+    int m_percentTold = -1;
 };
 
 bool hasRows(Connection &connection, QLatin1String table)
@@ -347,7 +362,7 @@ void generateDemoData(Connection &connection, const DemoOptions &options)
     }
     DemoContent content = generateContent(options);
     Transaction transaction(connection);
-    Writer(connection, content).write();
+    Writer(connection, content, options.progress).write();
     transaction.commit();
 }
 

@@ -3,6 +3,8 @@
 #include "db/connection.h"
 
 #include <QDateTime>
+
+#include <functional>
 #include <QtGlobal>
 
 // A believable retail company for the program's demonstration file, for tests and for
@@ -15,6 +17,8 @@ struct DemoOptions {
     quint32 seed = 2011;
     // Bills and costings lie in the hours and weeks before this moment.
     QDateTime now = QDateTime::currentDateTime();
+    // Told the share written so far, in percent, each time it grows.
+    std::function<void(int percent)> progress;
 };
 
 // Fills a file that has the schema but no data yet, in one transaction. The same options
