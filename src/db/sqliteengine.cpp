@@ -60,6 +60,9 @@ Error engineError(sqlite3 *db, int rc)
     }
     if (primary == SQLITE_INTERRUPT)
         message = QStringLiteral("Query timeout expired");
+    const QLatin1String noSuchColumn("no such column: ");
+    if (message.startsWith(noSuchColumn))
+        message = QStringLiteral("Invalid column name '%1'.").arg(message.mid(noSuchColumn.size()));
     return Error(number, message, kSource);
 }
 
@@ -384,15 +387,22 @@ private:
     {
         m_tables.clear();
         m_translations.clear();
-        m_catalog.dateTimeColumns.clear();
+        m_catalog = tsql::Catalog();
         sqlite3_stmt *stmt = prepare(QStringLiteral(
-            "SELECT DISTINCT lower(p.name), p.type FROM sqlite_master m, pragma_table_info(m.name) p "
-            "WHERE m.type IN ('table','view')"), {});
+            "SELECT lower(m.name), lower(p.name), p.type FROM sqlite_master m, pragma_table_info(m.name) p "
+            "WHERE m.type IN ('table','view') ORDER BY m.name, p.cid"), {});
+        const auto text = [stmt](int column) {
+            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)));
+        };
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             int length;
-            const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
-            if (kindOfDeclaredType(type, &length) == ColumnKind::DateTime)
-                m_catalog.dateTimeColumns.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
+            const QString table = text(0), column = text(1);
+            const ColumnKind kind = kindOfDeclaredType(text(2), &length);
+            if (kind == ColumnKind::DateTime)
+                m_catalog.dateTimeColumns.insert(column);
+            if (kind == ColumnKind::Text && length > 0)
+                m_catalog.textLengths.insert(table + QLatin1Char('.') + column, length);
+            m_catalog.columns[table].append(column);
         }
         release(stmt);
     }

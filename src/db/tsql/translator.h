@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <QVector>
 
@@ -14,6 +16,11 @@ enum class ValueKind { Unknown, Integer, Float, Text, DateTime };
 // What the translation needs to know of the embedded schema.
 struct Catalog {
     QSet<QString> dateTimeColumns; // lower-case names of every column declared DATETIME
+    // "table.column" in lower case of every text column declared with a length, and the length:
+    // insert and update refuse a longer text there, as SQL Server does
+    QHash<QString, int> textLengths;
+    // each table's lower-case column names in declared order, for an insert without a column list
+    QHash<QString, QStringList> columns;
 };
 
 struct Translation {
