@@ -1,3 +1,4 @@
+#include "controls/messagebox.h"
 #include "db/connection.h"
 #include "db/demodata.h"
 #include "db/error.h"
@@ -15,6 +16,7 @@
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 using namespace kadu2217;
 
@@ -64,6 +66,8 @@ QString cellText(const QVariant &v)
         return numberText(v.toDouble());
     case QMetaType::QDateTime:
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    case QMetaType::QByteArray:
+        return QStringLiteral("0x") + QString::fromLatin1(v.toByteArray().toHex().toUpper());
     default:
         return v.toString();
     }
@@ -72,7 +76,7 @@ QString cellText(const QVariant &v)
 ConnectionPtr openFile(const QString &file)
 {
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     return connection;
 }
 
@@ -173,6 +177,30 @@ int openRegister(const ConnectionPtr &connection, const QCommandLineParser &pars
     return 0;
 }
 
+// Started from a menu, the desktop program has no console to speak to: a failed open is
+// shown in a message box with the file and what to do, and a file another program holds
+// may be tried again. Answers nullptr when the user gives up.
+ConnectionPtr openOnDesktop(const std::function<ConnectionPtr()> &open, const QString &database,
+                            const QString &title)
+{
+    for (;;) {
+        try {
+            return open();
+        } catch (const Error &e) {
+            failed(e);
+            const bool locked = e.number() == errnum::Timeout;
+            QString text = QStringLiteral("The database %1 could not be opened:\n%2\n\n").arg(database, e.description());
+            text += locked ? QStringLiteral("Another program is using the file (SQLite cannot tell which one). "
+                                            "Close it or wait until it has finished, then choose Retry.")
+                           : QStringLiteral("Check that the file exists and was made by this program, or start the "
+                                            "program with --db naming another database file.");
+            const int style = (locked ? MsgBoxStyle::RetryCancel : MsgBoxStyle::OkOnly) | MsgBoxStyle::Critical;
+            if (messageBox(text, style, title) != MsgBoxAnswer::Retry)
+                return nullptr;
+        }
+    }
+}
+
 // The database commands run without a display; only the register needs one.
 bool runsWindows(int argc, char *argv[])
 {
@@ -217,24 +245,34 @@ int main(int argc, char *argv[])
             createDatabase(args[1], command == QLatin1String("demo"), parser.value(sizeOption).toInt());
             return 0;
         }
-        ConnectionPtr connection;
-        if (parser.isSet(odbcOption)) {
-            connection = std::make_shared<Connection>();
-            connection->open(parser.value(odbcOption));
-        } else if (parser.isSet(dbOption)) {
-            if (!QFile::exists(parser.value(dbOption)))
-                throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(parser.value(dbOption)));
-            connection = openExistingFile(parser.value(dbOption));
-        } else {
-            const QString file = defaultDatabase();
-            connection = QFile::exists(file) ? openExistingFile(file) : createDatabase(file, true, 0);
-        }
-        if (command == QLatin1String("sql"))
-            return sqlCommand(connection, args.mid(1));
-        if (!command.isEmpty()) {
+        if (command != QLatin1String("sql") && !command.isEmpty()) {
             err() << "unknown command: " << command << Qt::endl;
             return 2;
         }
+        QString database = parser.value(odbcOption);
+        std::function<ConnectionPtr()> open = [&] {
+            auto connection = std::make_shared<Connection>();
+            connection->open(database);
+            return connection;
+        };
+        if (!parser.isSet(odbcOption)) {
+            const bool named = parser.isSet(dbOption);
+            database = named ? parser.value(dbOption) : defaultDatabase();
+            open = [database, named] {
+                if (QFile::exists(database))
+                    return openExistingFile(database);
+                if (named)
+                    throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(database));
+                return createDatabase(database, true, 0);
+            };
+        }
+        if (command == QLatin1String("sql"))
+            return sqlCommand(open(), args.mid(1));
+        // an ODBC connection string may carry a password: the box does not repeat it
+        const QString shown = parser.isSet(odbcOption) ? QStringLiteral("of the ODBC connection") : database;
+        const ConnectionPtr connection = openOnDesktop(open, shown, parser.value(sessionOptions.title));
+        if (!connection)
+            return 1;
         return openRegister(connection, parser, sessionOptions);
     } catch (const Error &e) {
         return failed(e);

@@ -31,7 +31,7 @@ struct Statement {
 QVector<CostingToSave> addLargeBills(const QString &file, int lines)
 {
     auto c = std::make_shared<Connection>();
-    c->open(QStringLiteral("Data Source=") + file);
+    c->openFile(file);
     Recordset rs;
     rs.open(QStringLiteral("select isnull(max(lphBillID),0) from losLocalPurchaseHeader"), c);
     const qint32 firstBill = rs.value(0).toInt() + 1;
@@ -75,7 +75,7 @@ class OurSaves {
 public:
     explicit OurSaves(const QString &file) : m_connection(std::make_shared<Connection>())
     {
-        m_connection->open(QStringLiteral("Data Source=") + file);
+        m_connection->openFile(file);
         m_module = startSession(m_connection, 1);
         m_module->context().state.entryMode = EntryMode::New;
         m_audit.OpenObject(m_connection, 1, 1, 1, 2011, benchNow);

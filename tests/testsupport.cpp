@@ -30,7 +30,7 @@ QString newDatabasePath(const QString &stem)
 ConnectionPtr openDatabase(const QString &path)
 {
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + path);
+    connection->openFile(path);
     return connection;
 }
 

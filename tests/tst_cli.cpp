@@ -1,8 +1,12 @@
+#include "db/schema.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
+using namespace kadu2217;
 using namespace kadu2217::testsupport;
 
 namespace {
@@ -13,9 +17,11 @@ struct Run {
     QString err;
 };
 
-Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray())
+Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray(), const QString &folder = QString())
 {
     QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
     process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), arguments);
     process.waitForStarted();
     if (!input.isEmpty())
@@ -89,6 +95,81 @@ private slots:
                                    "insert into aUsers (userid, username) values (7, 'ZARA')\n\nselect username from AUSERS where USERID=7\n");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("ZARA\n"));
+    }
+
+    // Names given relative to a fresh folder; "decoy" is the file a connection string cut at
+    // the wrong place would open instead.
+    void opensExactlyTheFileNamed_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("decoy");
+        QTest::newRow("semicolon") << "other;new.db" << "other";
+        QTest::newRow("equals and semicolon") << "a=b;c.db" << "a=b";
+        QTest::newRow("braces") << "{x};y.db" << "x";
+        QTest::newRow("closing braces") << "p}}q;r.db" << "p}}q";
+        QTest::newRow("driver") << "d;Driver=SQLite3;Database=e.db" << "d";
+        QTest::newRow("dsn") << "f;DSN=g.db" << "f";
+        QTest::newRow("uri") << "file:h.db?mode=memory" << "h.db";
+    }
+    void opensExactlyTheFileNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, decoy);
+        const QString folder = QFileInfo(newDatabasePath(QStringLiteral("names"))).absoluteFilePath() + ".d";
+        QVERIFY(QDir().mkpath(folder));
+        const Run created = runProgram({QStringLiteral("init"), name}, {}, folder);
+        QVERIFY2(created.exitCode == 0, qPrintable(created.err));
+        QVERIFY(QFile::exists(QDir(folder).filePath(name)));
+        const Run counted = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), name,
+                                        QStringLiteral("select count(*) from aItem")}, {}, folder);
+        QCOMPARE(counted.out, QStringLiteral("0\n"));
+        const Run again = runProgram({QStringLiteral("demo"), name}, {}, folder);
+        QVERIFY(again.exitCode != 0);
+        QVERIFY2(again.err.contains(QStringLiteral("exists already")), qPrintable(again.err));
+        QVERIFY(!QFile::exists(QDir(folder).filePath(decoy)));
+
+        // an existing file whose name the text starts with is neither written nor opened
+        openNewDatabase(QDir(folder).filePath(decoy));
+        const QString other = QStringLiteral("%1;other.db").arg(decoy);
+        const Run refused = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), other,
+                                        QStringLiteral("select count(*) from aItem")}, {}, folder);
+        QVERIFY(refused.exitCode != 0);
+        QVERIFY2(refused.err.contains(QStringLiteral("No database file")), qPrintable(refused.err));
+        QCOMPARE(runProgram({QStringLiteral("init"), other}, {}, folder).exitCode, 0);
+        QCOMPARE(runProgram({QStringLiteral("sql"), QStringLiteral("--db"), decoy,
+                             QStringLiteral("select count(*) from aItem")}, {}, folder).out, QStringLiteral("0\n"));
+    }
+
+    void refusesAFileOfANewerVersion()
+    {
+        const QString file = newDatabasePath(QStringLiteral("newer"));
+        openNewDatabase(file)->execute(QStringLiteral("update schema_version set version = ?"), {latestSchemaVersion() + 1});
+        const auto bytes = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        const Run run = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), file,
+                                    QStringLiteral("insert into aUsers (userid, username) values (8, 'NEW')")});
+        QVERIFY(run.exitCode != 0);
+        QVERIFY2(run.err.contains(QStringLiteral("version %1").arg(latestSchemaVersion() + 1))
+                     && run.err.contains(QStringLiteral("up to %1").arg(latestSchemaVersion())), qPrintable(run.err));
+        QCOMPARE(bytes(), before);
+    }
+
+    // Started from a menu, the program has no console: the failure waits in a message box.
+    void desktopProgramShowsAFailedOpen()
+    {
+        const QString missing = newDatabasePath(QStringLiteral("missing"));
+        QProcess process;
+        process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), {QStringLiteral("--db"), missing});
+        QVERIFY(process.waitForStarted());
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError())).contains(missing), 20000);
+        QVERIFY2(!process.waitForFinished(1500), "the program ended without showing the failure");
+        process.kill();
+        process.waitForFinished();
+        QVERIFY(!QFile::exists(missing));
     }
 
     void failureNamesTheErrorAndExitsNonZero()
