@@ -377,6 +377,26 @@ private slots:
         QCOMPARE(rows(), before);
     }
 
+    // SQLite takes some 3 s to prepare an IN list of 2,000,000 values and cannot be stopped
+    // meanwhile: the statement fails as timed out instead of going on to run.
+    void timeoutCoversTranslationAndPreparation()
+    {
+        auto c = newDb();
+        c->setCommandTimeout(1);
+        QStringList values;
+        for (int i = 0; i < 2000000; ++i)
+            values << QString::number(i);
+        const QString statement = "select count(*) from t where id in (" + values.join(',') + ")";
+        try {
+            c->execute(statement);
+            QFAIL("the statement ran");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), errnum::Timeout);
+        }
+        c->setCommandTimeout(0);
+        c->execute(QStringLiteral("select 1")); // the connection goes on working
+    }
+
     void datetimeColumnsReadAsDatetimes()
     {
         auto c = newDb();

@@ -2,6 +2,7 @@
 // result. Expected values are SQL Server's documented (or widely observed) answers.
 
 #include "db/error.h"
+#include "db/tsql/ast.h"
 #include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
 #include "fixtures.h"
@@ -449,6 +450,25 @@ private slots:
         QCOMPARE(outcome.message, QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the "
                                                  "query or break it up into smaller queries."));
         QCOMPARE(outcome.error, errnum::SqlSyntax);
+    }
+
+    // What SQLite could not prepare in a time the command timeout can bound.
+    void refusesStatementsTooLargeToPrepare()
+    {
+        const auto cases = [](int branches) {
+            QStringList whens;
+            for (int i = 0; i < branches; ++i)
+                whens << QStringLiteral("when v = %1 then %1").arg(i);
+            return "select case " + whens.join(' ') + " end from flags";
+        };
+        QCOMPARE(run(cases(tsql::MaxWhenBranches)).rows.size(), 3);
+        const Outcome tooMany = run(cases(tsql::MaxWhenBranches / 2) + " where v in (select case " +
+                                    cases(tsql::MaxWhenBranches / 2 + 1).mid(12) + ")");
+        QCOMPARE(tooMany.error, errnum::SqlSyntax);
+        QVERIFY2(tooMany.message.startsWith("A statement with more than 10000 WHEN branches"), qPrintable(tooMany.message));
+        const Outcome tooLong = run("select 1" + QString(tsql::MaxStatementLength, QLatin1Char(' ')));
+        QCOMPARE(tooLong.error, errnum::SqlSyntax);
+        QVERIFY2(tooLong.message.startsWith("The statement is 134217736 characters long"), qPrintable(tooLong.message));
     }
 
     void runsLongChainsWithinTheLimit()

@@ -178,14 +178,16 @@ public:
 
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
     {
+        startClock();
         const auto translation = translate(sql);
-        sqlite3_stmt *stmt = prepare(translation->sql, params);
+        sqlite3_stmt *stmt = prepare(translation->sql, params, true);
         return std::make_unique<SqliteCursor>(this, stmt, translation->resultKinds);
     }
 
     qint64 execute(const QString &sql, const QVariantList &params) override
     {
-        return run(translate(sql)->sql, params);
+        startClock();
+        return run(translate(sql)->sql, params, true);
     }
 
     qint64 executeGenerated(const QString &sql, const QVariantList &params) override
@@ -289,8 +291,11 @@ private:
         return translation;
     }
 
-    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params)
+    // clockRunning: the statement's time started before its translation, which counts too.
+    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params, bool clockRunning = false)
     {
+        if (!clockRunning)
+            startClock();
         sqlite3_stmt *stmt = m_idle.take(sql);
         if (!stmt) {
             const QByteArray text = sql.toUtf8();
@@ -298,14 +303,19 @@ private:
             if (rc != SQLITE_OK)
                 throw engineError(m_db, rc);
         }
-        if (sqlite3_bind_parameter_count(stmt) != params.size()) {
+        if (const int expected = sqlite3_bind_parameter_count(stmt); expected != params.size()) {
             sqlite3_finalize(stmt);
             throw Error(errnum::SqlSyntax, QStringLiteral("The statement has %1 parameters but %2 values were given.")
-                        .arg(sqlite3_bind_parameter_count(stmt)).arg(params.size()), kSource);
+                        .arg(expected).arg(params.size()), kSource);
         }
         for (int i = 0; i < params.size(); ++i)
             bind(stmt, i + 1, params[i]);
-        startClock();
+        // SQLite cannot be interrupted while it prepares: a statement that took too long to get
+        // here fails now rather than run on
+        if (progress(this)) {
+            release(stmt);
+            throw Error(errnum::Timeout, QStringLiteral("Query timeout expired"), kSource);
+        }
         return stmt;
     }
 
@@ -354,9 +364,9 @@ private:
         sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
     }
 
-    qint64 run(const QString &sql, const QVariantList &params)
+    qint64 run(const QString &sql, const QVariantList &params, bool clockRunning = false)
     {
-        sqlite3_stmt *stmt = prepare(sql, params);
+        sqlite3_stmt *stmt = prepare(sql, params, clockRunning);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }

@@ -160,6 +160,10 @@ struct Ast {
 // translation's own recursion stays far from the end of the stack.
 inline constexpr int MaxDepth = 1000;
 
+// SQLite takes time growing with the square of the WHEN branches of a statement to prepare
+// it (20 s for 100,000), and cannot be interrupted meanwhile.
+inline constexpr int MaxWhenBranches = 10000;
+
 // Reads one statement into ast (cleared first). Throws Error on a syntax error, an unknown
 // function or a tree deeper than MaxDepth.
 void parse(QStringView text, Ast &ast);

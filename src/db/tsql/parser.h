@@ -176,6 +176,7 @@ private:
     Ast &m_ast;
     int m_pos = 0;
     int m_nesting = 0;
+    int m_whenBranches = 0;
     int m_deepest = 0; // of the nodes and derived tables read so far in the current select
 };
 

@@ -891,6 +891,9 @@ void Printer::statement()
 
 Translation translate(const QString &statement, const Catalog &catalog)
 {
+    if (statement.size() > MaxStatementLength)
+        fail(QStringLiteral("The statement is %1 characters long; SQL Server takes up to %2.")
+                 .arg(statement.size()).arg(MaxStatementLength));
     thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
     parse(statement, ast);
     assignTypes(ast, catalog);

@@ -28,6 +28,9 @@ struct Translation {
     QVector<ValueKind> resultKinds; // one per select-list item; empty when unknown (a '*' in the list)
 };
 
+// SQL Server's longest batch: 65,536 network packets of 4 KB, in UTF-16.
+inline constexpr qsizetype MaxStatementLength = qsizetype(65536) * 4096 / 2;
+
 // Throws Error (errnum::SqlSyntax) naming the construct it cannot translate.
 Translation translate(const QString &statement, const Catalog &catalog);
 
