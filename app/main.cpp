@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 using namespace kadu2217;
 
@@ -73,18 +74,23 @@ QString cellText(const QVariant &v)
     }
 }
 
-ConnectionPtr openFile(const QString &file)
+// waitSeconds: how long opening waits for a file another program holds (by default as long
+// as a statement does); the statements run afterwards keep the connection's own timeout.
+ConnectionPtr openFile(const QString &file, std::optional<int> waitSeconds = {})
 {
     auto connection = std::make_shared<Connection>();
+    const int statementTimeout = connection->commandTimeout();
+    connection->setCommandTimeout(waitSeconds.value_or(statementTimeout));
     connection->openFile(file);
+    connection->setCommandTimeout(statementTimeout);
     return connection;
 }
 
 // A file of this program written by an earlier version is brought up to date first, so
 // that what this version writes has its columns; a file without the schema is left alone.
-ConnectionPtr openExistingFile(const QString &file)
+ConnectionPtr openExistingFile(const QString &file, std::optional<int> waitSeconds = {})
 {
-    auto connection = openFile(file);
+    auto connection = openFile(file, waitSeconds);
     if (schemaVersion(*connection) > 0)
         upgradeSchema(*connection);
     return connection;
@@ -177,15 +183,18 @@ int openRegister(const ConnectionPtr &connection, const QCommandLineParser &pars
     return 0;
 }
 
+// How long the desktop program waits for a file another program holds before it says so.
+constexpr int kDesktopWaitSeconds = 5;
+
 // Started from a menu, the desktop program has no console to speak to: a failed open is
 // shown in a message box with the file and what to do, and a file another program holds
 // may be tried again. Answers nullptr when the user gives up.
-ConnectionPtr openOnDesktop(const std::function<ConnectionPtr()> &open, const QString &database,
+ConnectionPtr openOnDesktop(const std::function<ConnectionPtr(std::optional<int>)> &open, const QString &database,
                             const QString &title)
 {
     for (;;) {
         try {
-            return open();
+            return open(kDesktopWaitSeconds);
         } catch (const Error &e) {
             failed(e);
             const bool locked = e.number() == errnum::Timeout;
@@ -250,7 +259,7 @@ int main(int argc, char *argv[])
             return 2;
         }
         QString database = parser.value(odbcOption);
-        std::function<ConnectionPtr()> open = [&] {
+        std::function<ConnectionPtr(std::optional<int>)> open = [&](std::optional<int>) {
             auto connection = std::make_shared<Connection>();
             connection->open(database);
             return connection;
@@ -258,16 +267,16 @@ int main(int argc, char *argv[])
         if (!parser.isSet(odbcOption)) {
             const bool named = parser.isSet(dbOption);
             database = named ? parser.value(dbOption) : defaultDatabase();
-            open = [database, named] {
+            open = [database, named](std::optional<int> waitSeconds) {
                 if (QFile::exists(database))
-                    return openExistingFile(database);
+                    return openExistingFile(database, waitSeconds);
                 if (named)
                     throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(database));
                 return createDatabase(database, true, 0);
             };
         }
         if (command == QLatin1String("sql"))
-            return sqlCommand(open(), args.mid(1));
+            return sqlCommand(open(std::nullopt), args.mid(1));
         // an ODBC connection string may carry a password: the box does not repeat it
         const QString shown = parser.isSet(odbcOption) ? QStringLiteral("of the ODBC connection") : database;
         const ConnectionPtr connection = openOnDesktop(open, shown, parser.value(sessionOptions.title));

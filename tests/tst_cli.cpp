@@ -1,3 +1,4 @@
+#include "db/error.h"
 #include "db/schema.h"
 #include "testsupport.h"
 
@@ -5,6 +6,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 using namespace kadu2217;
 using namespace kadu2217::testsupport;
@@ -157,19 +160,37 @@ private slots:
         QCOMPARE(bytes(), before);
     }
 
-    // Started from a menu, the program has no console: the failure waits in a message box.
+    // Started from a menu, the program has no console: the failure waits in a message box,
+    // within seconds also when another program holds the file.
+    void desktopProgramShowsAFailedOpen_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("missing file") << false << "No database file";
+        QTest::newRow("file another program holds") << true << QString::number(errnum::Timeout);
+    }
     void desktopProgramShowsAFailedOpen()
     {
-        const QString missing = newDatabasePath(QStringLiteral("missing"));
+        QFETCH(bool, locked);
+        QFETCH(QString, reported);
+        const QString file = newDatabasePath(QStringLiteral("desktop"));
+        sqlite3 *holder = nullptr;
+        if (locked) {
+            openNewDatabase(file);
+            QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; delete from aUsers where 0",
+                                  nullptr, nullptr, nullptr), SQLITE_OK);
+        }
         QProcess process;
-        process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), {QStringLiteral("--db"), missing});
+        process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), {QStringLiteral("--db"), file});
         QVERIFY(process.waitForStarted());
         QString err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError())).contains(missing), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError())).contains(reported), 15000);
         QVERIFY2(!process.waitForFinished(1500), "the program ended without showing the failure");
         process.kill();
         process.waitForFinished();
-        QVERIFY(!QFile::exists(missing));
+        sqlite3_close(holder);
+        QCOMPARE(QFile::exists(file), locked);
     }
 
     void failureNamesTheErrorAndExitsNonZero()

@@ -82,7 +82,7 @@ void Connection::open(const QString &connectionString)
         if (file.isEmpty())
             throw Error(errnum::Unspecified, QStringLiteral("The connection string names no database: '%1'.").arg(connectionString),
                         QStringLiteral("ADODB.Connection"));
-        m_engine = detail::createSqliteEngine(file);
+        m_engine = detail::createSqliteEngine(file, m_commandTimeout);
     }
     m_connectionString = connectionString;
     m_inTransaction = false;
@@ -97,7 +97,7 @@ void Connection::openFile(const QString &path)
     if (path.isEmpty())
         throw Error(errnum::Unspecified, QStringLiteral("No database file was named."), QStringLiteral("ADODB.Connection"));
     // SQLite reads a name that starts with "file:" as a URI; an absolute path never does.
-    m_engine = detail::createSqliteEngine(QFileInfo(path).absoluteFilePath());
+    m_engine = detail::createSqliteEngine(QFileInfo(path).absoluteFilePath(), m_commandTimeout);
     m_connectionString = fileConnectionString(path);
     m_inTransaction = false;
     m_engine->setTimeout(m_commandTimeout);

@@ -134,7 +134,7 @@ private:
 
 class SqliteEngine final : public Engine {
 public:
-    explicit SqliteEngine(const QString &file)
+    SqliteEngine(const QString &file, int timeoutSeconds)
         : m_connectionName(QStringLiteral("kadu2217-sqlite-%1").arg(++s_serial))
     {
         {
@@ -151,7 +151,7 @@ public:
         }
         sqlite3_extended_result_codes(m_db, 1);
         tsql::registerFunctions(m_db);
-        setTimeout(30);
+        setTimeout(timeoutSeconds); // opening waits as long for a file another program holds
         sqlite3_progress_handler(m_db, 4000, &SqliteEngine::progress, this);
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
@@ -522,9 +522,9 @@ QVariant SqliteCursor::value(int column) const
 
 } // namespace
 
-std::unique_ptr<Engine> createSqliteEngine(const QString &file)
+std::unique_ptr<Engine> createSqliteEngine(const QString &file, int timeoutSeconds)
 {
-    return std::make_unique<SqliteEngine>(file);
+    return std::make_unique<SqliteEngine>(file, timeoutSeconds);
 }
 
 } // namespace kadu2217::detail
