@@ -1,3 +1,4 @@
+#include "controls/messagebox.h"
 #include "db/connection.h"
 #include "db/demodata.h"
 #include "db/error.h"
@@ -16,11 +17,16 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 #include <QApplication>
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
+#include <functional>
+#include <optional>
 
 using namespace kadu2217;
 
@@ -70,27 +76,36 @@ QString cellText(const QVariant &v)
         return numberText(v.toDouble());
     case QMetaType::QDateTime:
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    case QMetaType::QByteArray:
+        return QStringLiteral("0x") + QString::fromLatin1(v.toByteArray().toHex().toUpper());
     default:
         return v.toString();
     }
 }
 
-ConnectionPtr openFile(const QString &file)
+// waitSeconds: how long opening waits for a file another program holds (by default as long
+// as a statement does); the statements run afterwards keep the connection's own timeout.
+ConnectionPtr openFile(const QString &file, std::optional<int> waitSeconds = {})
 {
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    const int statementTimeout = connection->commandTimeout();
+    connection->setCommandTimeout(waitSeconds.value_or(statementTimeout));
+    connection->openFile(file);
+    connection->setCommandTimeout(statementTimeout);
     return connection;
 }
 
 // A file of this program written by an earlier version is brought up to date first, so
 // that what this version writes has its columns; a file without the schema is left alone.
-ConnectionPtr openExistingFile(const QString &file)
+ConnectionPtr openExistingFile(const QString &file, std::optional<int> waitSeconds = {})
 {
-    auto connection = openFile(file);
+    auto connection = openFile(file, waitSeconds);
     if (schemaVersion(*connection) > 0)
         upgradeSchema(*connection);
     return connection;
 }
+
+constexpr int kProgressFrom = 5000;
 
 ConnectionPtr createDatabase(const QString &file, bool withDemo, int size)
 {
@@ -103,6 +118,13 @@ ConnectionPtr createDatabase(const QString &file, bool withDemo, int size)
         if (size > 0) {
             options.costings = size;
             options.items = qMax(options.items, size / 2);
+        }
+        // A large file takes a while: a terminal shows how far it got.
+        if (options.costings >= kProgressFrom && isatty(STDERR_FILENO)) {
+            options.progress = [](int percent) {
+                err() << "\rdemo data: " << percent << '%' << (percent == 100 ? "\n" : "");
+                err().flush();
+            };
         }
         generateDemoData(*connection, options);
     }
@@ -201,9 +223,14 @@ struct ReportOptions {
     QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("report: the PDF file to write."), QStringLiteral("file")};
 };
 
+// A command called the wrong way: its usage goes to standard error and the exit code is 2.
+struct UsageError {
+    QString text;
+};
+
 [[noreturn]] void usageError(const QString &text)
 {
-    throw Error(errnum::InvalidProcedureCall, text);
+    throw UsageError{text};
 }
 
 QString departmentName(const ConnectionPtr &connection, const QVariant &departmentId)
@@ -216,8 +243,6 @@ QString departmentName(const ConnectionPtr &connection, const QVariant &departme
 int reportCommand(const ConnectionPtr &connection, const QCommandLineParser &parser, const SessionOptions &session,
                   const ReportOptions &o)
 {
-    if (!parser.isSet(o.pdf) || parser.isSet(o.costing) == parser.isSet(o.bill))
-        usageError(QStringLiteral("usage: localpurchcost report --db FILE (--costing ID [--a5] | --bill SHOP:BILL) --pdf OUT.pdf"));
     const QString pdfFile = parser.value(o.pdf);
     std::shared_ptr<clsReportEngine> engine;
     if (parser.isSet(o.costing)) {
@@ -266,19 +291,99 @@ int reportCommand(const ConnectionPtr &connection, const QCommandLineParser &par
     return 0;
 }
 
+
+// How long the desktop program waits for a file another program holds before it says so.
+constexpr int kDesktopWaitSeconds = 5;
+
+// Started from a menu, the desktop program has no console to speak to: a failed open is
+// shown in a message box with the file and what to do, and a file another program holds
+// may be tried again. Answers nullptr when the user gives up.
+ConnectionPtr openOnDesktop(const std::function<ConnectionPtr(std::optional<int>)> &open, const QString &database,
+                            const QString &title)
+{
+    for (;;) {
+        try {
+            return open(kDesktopWaitSeconds);
+        } catch (const Error &e) {
+            failed(e);
+            const bool locked = e.number() == errnum::Timeout;
+            QString text = QStringLiteral("The database %1 could not be opened:\n%2\n\n").arg(database, e.description());
+            text += locked ? QStringLiteral("Another program is using the file (SQLite cannot tell which one). "
+                                            "Close it or wait until it has finished, then choose Retry.")
+                           : QStringLiteral("Check that the file exists and was made by this program, or start the "
+                                            "program with --db naming another database file.");
+            const int style = (locked ? MsgBoxStyle::RetryCancel : MsgBoxStyle::OkOnly) | MsgBoxStyle::Critical;
+            if (messageBox(text, style, title) != MsgBoxAnswer::Retry)
+                return nullptr;
+        }
+    }
+}
+
 // The database commands run without a display; only the register needs one, and the reports
 // draw on an offscreen one.
 enum class DisplayKind { None, Offscreen, Screen };
 DisplayKind displayNeeded(int argc, char *argv[])
 {
+    static const QSet<QByteArray> takesValue = {"--db", "--odbc", "--size", "--user", "--company", "--department",
+                                                "--process-date", "--title", "--costing", "--bill", "--pdf"};
+    QByteArray command;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "init" || arg == "demo" || arg == "sql" || arg == "preview" || arg == "-h" || arg == "--help")
+        if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version")
             return DisplayKind::None;
-        if (arg == "report")
-            return DisplayKind::Offscreen;
+        if (arg.startsWith('-')) {
+            if (takesValue.contains(arg))
+                ++i;
+            continue;
+        }
+        if (command.isEmpty())
+            command = arg;
     }
-    return DisplayKind::Screen;
+    if (command.isEmpty())
+        return DisplayKind::Screen;
+    return command == "report" ? DisplayKind::Offscreen : DisplayKind::None;
+}
+
+// The commands, one a line, for --help.
+QString commandSummary()
+{
+    return QStringLiteral("(none)            open the register (the demo database in the user's data folder unless --db or --odbc)\n"
+                          "init FILE         create an empty database file\n"
+                          "init --odbc TEXT  create the module's missing tables on a SQL Server database\n"
+                          "demo FILE         create a database file with demo data (--size N costings)\n"
+                          "sql               run T-SQL statements (arguments, or one a line on standard input)\n"
+                          "preview           what a new costing of a bill would do to each item's cost (--bill SHOP:BILL)\n"
+                          "report            write a costing (--costing ID [--a5]) or a bill (--bill SHOP:BILL) as PDF (--pdf FILE)\n"
+                          "Run localpurchcost COMMAND --help for one command.");
+}
+
+// Help for one command: what it does, how it is called, and then the options.
+QString commandHelp(const QString &command, const QString &options)
+{
+    static const QHash<QString, QString> usage = {
+        {QStringLiteral("init"), QStringLiteral("Usage: localpurchcost init FILE\n"
+                                                "       localpurchcost init --odbc TEXT\n\n"
+                                                "Creates an empty database file (schema only); it refuses a file that exists.\n"
+                                                "With --odbc, creates the audit trail, error log and grid layout tables a SQL Server\n"
+                                                "database lacks, and nothing else: run twice, it does nothing the second time.\n")},
+        {QStringLiteral("demo"), QStringLiteral("Usage: localpurchcost demo FILE [--size N]\n\n"
+                                                "Creates a database file with demo data: N costings (60 unless given), with their\n"
+                                                "bills, items and stock. A terminal shows the progress of a large file.\n")},
+        {QStringLiteral("sql"), QStringLiteral("Usage: localpurchcost sql (--db FILE | --odbc TEXT) [STATEMENT ...]\n\n"
+                                               "Runs T-SQL statements, given as arguments or one a line on standard input, and\n"
+                                               "prints the rows of each as tab-separated text.\n")},
+        {QStringLiteral("preview"), QStringLiteral("Usage: localpurchcost preview (--db FILE | --odbc TEXT) --bill SHOP:BILL\n\n"
+                                                   "Prints, as tab-separated text, what a new costing of the bill would do to each\n"
+                                                   "item's cost. Writes nothing.\n")},
+        {QStringLiteral("report"), QStringLiteral("Usage: localpurchcost report (--db FILE | --odbc TEXT) (--costing ID [--a5] | --bill SHOP:BILL)\n"
+                                                  "                             [--department ID] --pdf OUT.pdf\n\n"
+                                                  "Writes the costing report (A4, or A5) or a purchase bill as a PDF file and prints its\n"
+                                                  "name and page count.\n")},
+    };
+    const auto found = usage.constFind(command);
+    if (found == usage.constEnd())
+        return QStringLiteral("Unknown command: %1\n\n").arg(command) + options;
+    return *found + QStringLiteral("\n") + options.mid(options.indexOf(QStringLiteral("Options:")));
 }
 
 } // namespace
@@ -292,14 +397,16 @@ int main(int argc, char *argv[])
                                                                            : new QApplication(argc, argv));
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("localpurchcost"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KADU2217_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("kadu2217"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Local Purchase Costing"));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init FILE | init --odbc TEXT | demo FILE [--size N] | "
-                                                                           "sql --db FILE [STATEMENT ...] | preview --db FILE --bill SHOP:BILL | "
-                                                                           "report --db FILE (--costing ID [--a5] | --bill SHOP:BILL) --pdf OUT.pdf"));
+    parser.setApplicationDescription(QStringLiteral("Local Purchase Costing: opens the register of costings, or runs a command.\n"
+                                                    "Exit codes: 0 success, 1 a database error (its number and text on standard "
+                                                    "error), 2 wrong usage."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"), commandSummary(), QStringLiteral("[command]"));
     const QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("Embedded database file."), QStringLiteral("file"));
     const QCommandLineOption odbcOption(QStringLiteral("odbc"), QStringLiteral("ODBC connection string."), QStringLiteral("text"));
     const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Number of costings in the demo data."), QStringLiteral("n"));
@@ -308,7 +415,24 @@ int main(int argc, char *argv[])
     parser.addOptions({dbOption, odbcOption, sizeOption, sessionOptions.user, sessionOptions.company,
                        sessionOptions.department, sessionOptions.processDate, sessionOptions.title, reportOptions.costing,
                        reportOptions.bill, reportOptions.a5, reportOptions.pdf});
-    parser.process(app);
+    if (!parser.parse(app.arguments())) {
+        err() << parser.errorText() << "\nTry localpurchcost --help." << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(versionOption)) {
+        out() << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << Qt::endl;
+        return 0;
+    }
+    if (parser.isSet(helpOption)) {
+        const QString command = parser.positionalArguments().value(0);
+        out() << (command.isEmpty() ? parser.helpText() : commandHelp(command, parser.helpText()));
+        out().flush();
+        return 0;
+    }
+    if (parser.isSet(sizeOption) && parser.value(sizeOption).toInt() <= 0) {
+        err() << "--size takes a number of costings above 0." << Qt::endl;
+        return 2;
+    }
 
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
@@ -317,36 +441,56 @@ int main(int argc, char *argv[])
             return initOdbc(parser.value(odbcOption));
         if (command == QLatin1String("init") || command == QLatin1String("demo")) {
             if (args.size() != 2) {
-                err() << "usage: localpurchcost " << command << " FILE" << Qt::endl;
+                err() << "usage: localpurchcost " << command << (command == QLatin1String("init") ? " FILE | init --odbc TEXT" : " FILE [--size N]")
+                      << Qt::endl;
                 return 2;
             }
             createDatabase(args[1], command == QLatin1String("demo"), parser.value(sizeOption).toInt());
             return 0;
         }
-        ConnectionPtr connection;
-        if (parser.isSet(odbcOption)) {
-            connection = std::make_shared<Connection>();
-            connection->open(parser.value(odbcOption));
-        } else if (parser.isSet(dbOption)) {
-            if (!QFile::exists(parser.value(dbOption)))
-                throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(parser.value(dbOption)));
-            connection = openExistingFile(parser.value(dbOption));
-        } else {
-            const QString file = defaultDatabase();
-            connection = QFile::exists(file) ? openExistingFile(file) : createDatabase(file, true, 0);
-        }
-        if (command == QLatin1String("sql"))
-            return sqlCommand(connection, args.mid(1));
-        if (command == QLatin1String("preview"))
-            return previewCommand(connection, parser.value(reportOptions.bill), qint16(parser.value(sessionOptions.company).toInt()), out(), err());
-        if (command == QLatin1String("report"))
-            return reportCommand(connection, parser, sessionOptions, reportOptions);
-        if (!command.isEmpty()) {
-            err() << "unknown command: " << command << Qt::endl;
+        const bool databaseCommand = command == QLatin1String("sql") || command == QLatin1String("preview")
+            || command == QLatin1String("report");
+        if (!databaseCommand && !command.isEmpty()) {
+            err() << "unknown command: " << command << "\nTry localpurchcost --help." << Qt::endl;
             return 2;
         }
+        QString database = parser.value(odbcOption);
+        std::function<ConnectionPtr(std::optional<int>)> open = [&](std::optional<int>) {
+            auto connection = std::make_shared<Connection>();
+            connection->open(database);
+            return connection;
+        };
+        if (!parser.isSet(odbcOption)) {
+            const bool named = parser.isSet(dbOption);
+            database = named ? parser.value(dbOption) : defaultDatabase();
+            open = [database, named](std::optional<int> waitSeconds) {
+                if (QFile::exists(database))
+                    return openExistingFile(database, waitSeconds);
+                if (named)
+                    throw Error(errnum::Unspecified, QStringLiteral("No database file %1.").arg(database));
+                return createDatabase(database, true, 0);
+            };
+        }
+        if (command == QLatin1String("sql"))
+            return sqlCommand(open(std::nullopt), args.mid(1));
+        if (command == QLatin1String("preview"))
+            return previewCommand(open(std::nullopt), parser.value(reportOptions.bill), qint16(parser.value(sessionOptions.company).toInt()),
+                                  out(), err());
+        if (command == QLatin1String("report")) {
+            if (!parser.isSet(reportOptions.pdf) || parser.isSet(reportOptions.costing) == parser.isSet(reportOptions.bill))
+                usageError(QStringLiteral("usage: localpurchcost report --db FILE (--costing ID [--a5] | --bill SHOP:BILL) --pdf OUT.pdf"));
+            return reportCommand(open(std::nullopt), parser, sessionOptions, reportOptions);
+        }
+        // an ODBC connection string may carry a password: the box does not repeat it
+        const QString shown = parser.isSet(odbcOption) ? QStringLiteral("of the ODBC connection") : database;
+        const ConnectionPtr connection = openOnDesktop(open, shown, parser.value(sessionOptions.title));
+        if (!connection)
+            return 1;
         return openRegister(connection, parser, sessionOptions);
     } catch (const Error &e) {
         return failed(e);
+    } catch (const UsageError &e) {
+        err() << e.text << Qt::endl;
+        return 2;
     }
 }

@@ -113,7 +113,7 @@ QString demoFile(const QString &folder, int costings, double *generatedMs)
     double ms = 0;
     if (!QFile::exists(file)) {
         kadu2217::Connection connection;
-        connection.open(QStringLiteral("Data Source=") + file);
+        connection.openFile(file);
         kadu2217::DemoOptions options;
         options.costings = costings;
         options.items = qMax(options.items, costings / 2);
@@ -125,7 +125,7 @@ QString demoFile(const QString &folder, int costings, double *generatedMs)
     } else {
         // A file kept from an earlier build gets the keys and indexes of this one.
         kadu2217::Connection connection;
-        connection.open(QStringLiteral("Data Source=") + file);
+        connection.openFile(file);
         kadu2217::upgradeSchema(connection);
     }
     if (generatedMs)

@@ -50,7 +50,7 @@ void registerBrowse(const QString &folder, int costings, Report &report)
 {
     const QString file = demoFile(folder, costings);
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
     const auto module = startSession(connection, 0);
     FrmMaster &window = module->master();

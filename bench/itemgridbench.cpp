@@ -30,7 +30,7 @@ const QString kRates = QStringLiteral("1:2:-1:0.0125:");
 qint32 addLargeBill(const QString &file)
 {
     auto c = std::make_shared<Connection>();
-    c->open(QStringLiteral("Data Source=") + file);
+    c->openFile(file);
     Recordset rs;
     rs.open(QStringLiteral("select isnull(max(lphBillID),0)+1 from losLocalPurchaseHeader"), c);
     const qint32 bill = rs.value(0).toInt();
@@ -154,14 +154,14 @@ void itemGridFill(const QString &folder, Report &report)
     options.now = benchNow;
     {
         Connection connection;
-        connection.open(QStringLiteral("Data Source=") + file);
+        connection.openFile(file);
         createSchema(connection);
         generateDemoData(connection, options);
     }
     const qint32 bill = addLargeBill(file);
 
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     const auto module = startSession(connection, 0);
     ModuleState &m = module->context().state;
     m.GObjFormTheme = createServiceAs<clsFormTheme>(servicenames::FormTheme);

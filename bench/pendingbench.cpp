@@ -49,7 +49,7 @@ void pendingListOpen(const QString &folder, Report &report)
     const QString file = QDir(folder).filePath(QStringLiteral("pending.db"));
     const bool exists = QFile::exists(file);
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     DemoOptions options;
     options.now = benchNow;
     if (!exists) {

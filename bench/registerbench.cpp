@@ -23,7 +23,7 @@ void registerOpen(const QString &folder, int costings, Report &report)
     const QString file = demoFile(folder, costings, &generateMs);
     const bool exists = generateMs == 0;
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     // List every costing: the register's date window reaches back far enough.
     connection->execute(QStringLiteral("update aPackageSettings set backNoofDays=36500"));
 

@@ -35,7 +35,7 @@ void bind(sqlite3_stmt *stmt, const QVariantList &params)
 QVector<CostingToSave> addLargeBills(const QString &file, int lines, int count)
 {
     auto c = std::make_shared<Connection>();
-    c->open(QStringLiteral("Data Source=") + file);
+    c->openFile(file);
     Recordset rs;
     rs.open(QStringLiteral("select isnull(max(lphBillID),0) from losLocalPurchaseHeader"), c);
     const qint32 firstBill = rs.value(0).toInt() + 1;
@@ -76,7 +76,7 @@ QVector<CostingToSave> addLargeBills(const QString &file, int lines, int count)
 
 OurSession::OurSession(const QString &file) : m_connection(std::make_shared<Connection>())
 {
-    m_connection->open(QStringLiteral("Data Source=") + file);
+    m_connection->openFile(file);
     m_module = startSession(m_connection, 1);
     m_module->context().state.entryMode = EntryMode::New;
     m_audit.OpenObject(m_connection, 1, 1, 1, 2011, benchNow);

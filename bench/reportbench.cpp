@@ -51,7 +51,7 @@ void largeCostingReport(const QString &folder, Report &report)
 {
     const QString file = demoFile(folder, 60);
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + file);
+    connection->openFile(file);
     addLargeCosting(*connection);
 
     registerCostingReportFunctions();

@@ -2,6 +2,8 @@
 
 #include "controls/combobox.h"
 #include "controls/messagebox.h"
+#include "fixtures.h"
+#include "testsupport.h"
 #include "db/values.h"
 #include "entry/frmlocalpurchasecosting.h"
 #include "fixtures.h"
@@ -122,6 +124,31 @@ void setEntryMode(const QString &letter)
 QString entryModeLetter()
 {
     return modeLetter(moduleState().entryMode);
+}
+
+QVector<WaitingBill> waitingBills(const ConnectionPtr &c)
+{
+    QVector<WaitingBill> bills;
+    for (const QVariantList &row : queryRows(c, QStringLiteral("select lphBillID, lphShopID, lphDepartmentID from losLocalPurchaseHeader "
+                                                               "where lphcosted=0 and lphcancelled=0 and lphConfirmed=1 order by lphBillID")))
+        bills.append({row[0].toInt(), row[1].toInt(), row[2].toInt()});
+    return bills;
+}
+
+void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode)
+{
+    startSession(c, 1, department, kDemoNow);
+    setEntryMode(mode);
+    moduleState().GStrUserName = QStringLiteral("ADMIN");
+    moduleState().GObjAuditTrail = std::make_shared<DefaultAuditTrail>();
+    moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kDemoNow);
+}
+
+SaveOutcome save(const ConnectionPtr &c, const CostingToSave &costing, qint32 &costingId)
+{
+    DefaultDatabase lookups;
+    lookups.adocon = c;
+    return saveCosting(context(), lookups, *moduleState().GObjAuditTrail, nullptr, costing, costingId);
 }
 
 } // namespace kadu2217::testsupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/connection.h"
+#include "entry/costingsave.h"
 #include "module/module.h"
 
 #include <QApplication>
@@ -81,6 +82,22 @@ void startEntrySession(const ConnectionPtr &connection, qint16 departmentId);
 // What a double-click in the pending bills does before it shows the entry window: the shop
 // chosen and, when given, the bill.
 frmlocalpurchasecosting &openNewCosting(const ConnectionPtr &connection, qint16 departmentId, int shopId, int billId = 0);
+
+// ---- saving costings through the real save path, without the entry window
+
+struct WaitingBill {
+    qint32 billId = 0;
+    qint32 shopId = 0;
+    qint32 departmentId = 0;
+};
+
+// The confirmed bills waiting for a costing, in bill order.
+QVector<WaitingBill> waitingBills(const ConnectionPtr &c);
+// A session of ADMIN on `c` in `department` (0 for all) at kDemoNow, entry mode `mode`, with an
+// audit trail open.
+void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode = QStringLiteral("N"));
+// Saves on the session's connection, which startSaving() set to `c`.
+SaveOutcome save(const ConnectionPtr &c, const CostingToSave &costing, qint32 &costingId);
 
 // The entry mode as its letter ("N", "E", empty), for tests whose rows name it.
 void setEntryMode(const QString &letter);

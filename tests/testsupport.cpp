@@ -31,7 +31,7 @@ QString newDatabasePath(const QString &stem)
 ConnectionPtr openDatabase(const QString &path)
 {
     auto connection = std::make_shared<Connection>();
-    connection->open(QStringLiteral("Data Source=") + path);
+    connection->openFile(path);
     return connection;
 }
 
@@ -132,9 +132,11 @@ qint32 errorNumberOf(const std::function<void()> &action)
     return 0;
 }
 
-Run runProgram(const QStringList &arguments, const QByteArray &input)
+Run runProgram(const QStringList &arguments, const QByteArray &input, const QString &folder)
 {
     QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
     process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), arguments);
     process.waitForStarted();
     if (!input.isEmpty())

@@ -44,6 +44,7 @@ struct Run {
     QString out;
     QString err;
 };
-Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray());
+// In `folder` when given, the test's own working folder otherwise.
+Run runProgram(const QStringList &arguments, const QByteArray &input = QByteArray(), const QString &folder = QString());
 
 } // namespace kadu2217::testsupport

@@ -1,7 +1,14 @@
+#include "db/error.h"
+#include "db/schema.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QtTest>
 
+#include <sqlite3.h>
+
+using namespace kadu2217;
 using namespace kadu2217::testsupport;
 
 class TestCli : public QObject {
@@ -67,6 +74,99 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("ZARA\n"));
     }
 
+    // Names given relative to a fresh folder; "decoy" is the file a connection string cut at
+    // the wrong place would open instead.
+    void opensExactlyTheFileNamed_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("decoy");
+        QTest::newRow("semicolon") << "other;new.db" << "other";
+        QTest::newRow("equals and semicolon") << "a=b;c.db" << "a=b";
+        QTest::newRow("braces") << "{x};y.db" << "x";
+        QTest::newRow("closing braces") << "p}}q;r.db" << "p}}q";
+        QTest::newRow("driver") << "d;Driver=SQLite3;Database=e.db" << "d";
+        QTest::newRow("dsn") << "f;DSN=g.db" << "f";
+        QTest::newRow("uri") << "file:h.db?mode=memory" << "h.db";
+    }
+    void opensExactlyTheFileNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, decoy);
+        const QString folder = QFileInfo(newDatabasePath(QStringLiteral("names"))).absoluteFilePath() + ".d";
+        QVERIFY(QDir().mkpath(folder));
+        const Run created = runProgram({QStringLiteral("init"), name}, {}, folder);
+        QVERIFY2(created.exitCode == 0, qPrintable(created.err));
+        QVERIFY(QFile::exists(QDir(folder).filePath(name)));
+        const Run counted = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), name,
+                                        QStringLiteral("select count(*) from aItem")}, {}, folder);
+        QCOMPARE(counted.out, QStringLiteral("0\n"));
+        const Run again = runProgram({QStringLiteral("demo"), name}, {}, folder);
+        QVERIFY(again.exitCode != 0);
+        QVERIFY2(again.err.contains(QStringLiteral("exists already")), qPrintable(again.err));
+        QVERIFY(!QFile::exists(QDir(folder).filePath(decoy)));
+
+        // an existing file whose name the text starts with is neither written nor opened
+        openNewDatabase(QDir(folder).filePath(decoy));
+        const QString other = QStringLiteral("%1;other.db").arg(decoy);
+        const Run refused = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), other,
+                                        QStringLiteral("select count(*) from aItem")}, {}, folder);
+        QVERIFY(refused.exitCode != 0);
+        QVERIFY2(refused.err.contains(QStringLiteral("No database file")), qPrintable(refused.err));
+        QCOMPARE(runProgram({QStringLiteral("init"), other}, {}, folder).exitCode, 0);
+        QCOMPARE(runProgram({QStringLiteral("sql"), QStringLiteral("--db"), decoy,
+                             QStringLiteral("select count(*) from aItem")}, {}, folder).out, QStringLiteral("0\n"));
+    }
+
+    void refusesAFileOfANewerVersion()
+    {
+        const QString file = newDatabasePath(QStringLiteral("newer"));
+        openNewDatabase(file)->execute(QStringLiteral("update schema_version set version = ?"), {latestSchemaVersion() + 1});
+        const auto bytes = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        const Run run = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), file,
+                                    QStringLiteral("insert into aUsers (userid, username) values (8, 'NEW')")});
+        QVERIFY(run.exitCode != 0);
+        QVERIFY2(run.err.contains(QStringLiteral("version %1").arg(latestSchemaVersion() + 1))
+                     && run.err.contains(QStringLiteral("up to %1").arg(latestSchemaVersion())), qPrintable(run.err));
+        QCOMPARE(bytes(), before);
+    }
+
+    // Started from a menu, the program has no console: the failure waits in a message box,
+    // within seconds also when another program holds the file.
+    void desktopProgramShowsAFailedOpen_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("missing file") << false << "No database file";
+        QTest::newRow("file another program holds") << true << QString::number(errnum::Timeout);
+    }
+    void desktopProgramShowsAFailedOpen()
+    {
+        QFETCH(bool, locked);
+        QFETCH(QString, reported);
+        const QString file = newDatabasePath(QStringLiteral("desktop"));
+        sqlite3 *holder = nullptr;
+        if (locked) {
+            openNewDatabase(file);
+            QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; delete from aUsers where 0",
+                                  nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        QProcess process;
+        process.start(QString::fromLocal8Bit(qgetenv("LOCALPURCHCOST_BIN")), {QStringLiteral("--db"), file});
+        QVERIFY(process.waitForStarted());
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(process.readAllStandardError())).contains(reported), 15000);
+        QVERIFY2(!process.waitForFinished(1500), "the program ended without showing the failure");
+        process.kill();
+        process.waitForFinished();
+        sqlite3_close(holder);
+        QCOMPARE(QFile::exists(file), locked);
+    }
+
     void failureNamesTheErrorAndExitsNonZero()
     {
         const QString file = newDatabasePath(QStringLiteral("fail"));
@@ -74,6 +174,38 @@ private slots:
         const Run run = runProgram({QStringLiteral("sql"), QStringLiteral("--db"), file, QStringLiteral("select * from nosuch")});
         QVERIFY(run.exitCode != 0);
         QVERIFY2(run.err.startsWith(QStringLiteral("-2147217865")), qPrintable(run.err));
+    }
+
+    void exitCodesSayWhatHappened_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said"); // in standard output for 0, standard error otherwise
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "localpurchcost 0.";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Exit codes: 0 success";
+        QTest::newRow("help of one command") << QStringList{"demo", "--help"} << 0 << "Usage: localpurchcost demo FILE [--size N]";
+        QTest::newRow("help of each command") << QStringList{"report", "--help"} << 0 << "Usage: localpurchcost report";
+        QTest::newRow("unknown option") << QStringList{"sql", "--colour"} << 2 << "colour";
+        QTest::newRow("unknown command") << QStringList{"costit"} << 2 << "unknown command: costit";
+        QTest::newRow("missing file name") << QStringList{"demo"} << 2 << "usage: localpurchcost demo FILE";
+        QTest::newRow("a size that is not one") << QStringList{"demo", "x.db", "--size", "many"} << 2 << "--size";
+        QTest::newRow("report without a costing or bill") << QStringList{"report", "--db", "x.db", "--pdf", "x.pdf"} << 2
+                                                          << "usage: localpurchcost report";
+        QTest::newRow("no such file") << QStringList{"sql", "--db", "no-such.db", "select 1"} << 1 << "No database file";
+    }
+    void exitCodesSayWhatHappened()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        const QString folder = QFileInfo(newDatabasePath(QStringLiteral("codes"))).absolutePath();
+        // Every command line here draws nothing: none may need a display.
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", "none-such-platform");
+        const Run run = runProgram(arguments, {}, folder);
+        qputenv("QT_QPA_PLATFORM", platform);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
     }
 
     void initOdbcCreatesOnlyWhatIsMissing()

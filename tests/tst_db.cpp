@@ -6,6 +6,7 @@
 #include "util/numbertext.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -26,7 +27,7 @@ const char kTable[] =
 ConnectionPtr openDb(const QString &file)
 {
     auto c = std::make_shared<Connection>();
-    c->open(QStringLiteral("Data Source=") + file);
+    c->openFile(file);
     return c;
 }
 
@@ -318,6 +319,82 @@ private slots:
         auto c = newDb();
         c->execute(QStringLiteral("insert into t (id) values (1)"));
         QCOMPARE(errorNumberOf([&] { Recordset rs; rs.open(statement, c); }), number);
+    }
+
+    void connectionStringQuotesFilePaths_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"plain.db", "a;b.db", "c=d;e.db", "f}g;h.db", "{i};j.db", "k;Driver=SQLite3.db",
+                                 "l;DSN=m.db", " n 'o\" .db"})
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+    void connectionStringQuotesFilePaths()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        {
+            Connection c;
+            c.open(Connection::fileConnectionString(path));
+            QCOMPARE(c.dialect(), Dialect::Embedded);
+            c.executeNativeScript(QString::fromLatin1(kTable));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(name));
+    }
+
+    // Statements SQLite alone would run with another meaning, leaving the table changed.
+    void refusesWhatSqlServerRefuses_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("message");
+        const QString truncated = QStringLiteral("String or binary data would be truncated.");
+        QTest::newRow("unknown bracketed column") << "update t set price = 0 where [nam] = 'nam'"
+                                                  << "Invalid column name 'nam'.";
+        QTest::newRow("unknown quoted column") << "update t set price = 0 where \"nam\" = 'nam'"
+                                               << "Invalid column name 'nam'.";
+        QTest::newRow("unknown quoted column in a select list") << "select \"nam\" from t"
+                                                                << "Invalid column name 'nam'.";
+        QTest::newRow("long text inserted") << "insert into t (id, name) values (3, 'abcdefgh')" << truncated;
+        QTest::newRow("long text updated") << "update t set name = name + 'defgh'" << truncated;
+        QTest::newRow("long text inserted from a select") << "insert into t (id, name) select 3, 'abc' + name from t"
+                                                          << truncated;
+    }
+    void refusesWhatSqlServerRefuses()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, message);
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id, price, name) values (1, 2.5, 'abc'), (2, 4, 'nam')"));
+        const auto rows = [&] { return testsupport::queryRows(c, QStringLiteral("select id, price, name from t order by id")); };
+        const auto before = rows();
+        try {
+            c->execute(statement);
+            QFAIL("the statement ran");
+        } catch (const Error &e) {
+            QCOMPARE(e.description(), message);
+            QCOMPARE(e.number(), errnum::SqlSyntax);
+        }
+        QCOMPARE(rows(), before);
+    }
+
+    // SQLite takes some 3 s to prepare an IN list of 2,000,000 values and cannot be stopped
+    // meanwhile: the statement fails as timed out instead of going on to run.
+    void timeoutCoversTranslationAndPreparation()
+    {
+        auto c = newDb();
+        c->setCommandTimeout(1);
+        QStringList values;
+        for (int i = 0; i < 2000000; ++i)
+            values << QString::number(i);
+        const QString statement = "select count(*) from t where id in (" + values.join(',') + ")";
+        try {
+            c->execute(statement);
+            QFAIL("the statement ran");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), errnum::Timeout);
+        }
+        c->setCommandTimeout(0);
+        c->execute(QStringLiteral("select 1")); // the connection goes on working
     }
 
     void datetimeColumnsReadAsDatetimes()

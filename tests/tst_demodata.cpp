@@ -17,7 +17,7 @@ namespace {
 
 DemoOptions fixedOptions(int costings = 60, int items = 120, quint32 seed = 2011)
 {
-    return DemoOptions{costings, items, seed, kProcessDate};
+    return DemoOptions{costings, items, seed, kProcessDate, {}};
 }
 
 // The standard demonstration file of these tests, made once.

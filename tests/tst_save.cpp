@@ -18,41 +18,9 @@ using namespace kadu2217::testsupport;
 
 namespace {
 
-struct WaitingBill {
-    qint32 billId = 0;
-    qint32 shopId = 0;
-    qint32 departmentId = 0;
-};
-
-QVector<WaitingBill> waitingBills(const ConnectionPtr &c)
-{
-    QVector<WaitingBill> bills;
-    for (const QVariantList &row : queryRows(c, QStringLiteral("select lphBillID, lphShopID, lphDepartmentID from losLocalPurchaseHeader "
-                                                               "where lphcosted=0 and lphcancelled=0 and lphConfirmed=1 order by lphBillID")))
-        bills.append({row[0].toInt(), row[1].toInt(), row[2].toInt()});
-    return bills;
-}
-
 CostingToSave costingOf(const ConnectionPtr &c, const WaitingBill &bill, bool costFix)
 {
     return costingOfBill(c, bill.shopId, bill.billId, costFix);
-}
-
-void startSaving(const ConnectionPtr &c, qint16 department, const QString &mode = QStringLiteral("N"))
-{
-    startSession(c, 1, department, kDemoNow);
-    setEntryMode(mode);
-    moduleState().GStrUserName = QStringLiteral("ADMIN");
-    moduleState().GObjAuditTrail = std::make_shared<DefaultAuditTrail>();
-    moduleState().GObjAuditTrail->OpenObject(session().adocon, 1, 1, department, 2011, kDemoNow);
-}
-
-// Saves on the session's connection, which startSaving() set to `c`.
-SaveOutcome save(const ConnectionPtr &c, const CostingToSave &costing, qint32 &costingId)
-{
-    DefaultDatabase lookups;
-    lookups.adocon = c;
-    return saveCosting(context(), lookups, *moduleState().GObjAuditTrail, nullptr, costing, costingId);
 }
 
 // Every row of every table, to tell whether anything changed.

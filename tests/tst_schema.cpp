@@ -186,7 +186,7 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         m_demoPath = newDatabasePath("plans");
-        const ConnectionPtr demo = openNewDatabase(m_demoPath, true, DemoOptions{60, 120, 2011, kProcessDate});
+        const ConnectionPtr demo = openNewDatabase(m_demoPath, true, DemoOptions{60, 120, 2011, kProcessDate, {}});
         ModuleStatements sent(demo, demoStatementIds(demo, kProcessDate.date()));
         const auto row = [&sent](const char *name, const char *statement) { QTest::newRow(name) << sent.text(statement); };
 

@@ -2,6 +2,7 @@
 // result. Expected values are SQL Server's documented (or widely observed) answers.
 
 #include "db/error.h"
+#include "db/tsql/ast.h"
 #include "db/tsql/sqldatetime.h"
 #include "db/tsql/translator.h"
 #include "fixtures.h"
@@ -91,6 +92,8 @@ private slots:
         tsql::registerFunctions(m_db);
         m_catalog.dateTimeColumns = {QStringLiteral("lpchdate"), QStringLiteral("lphbilldate"),
                                      QStringLiteral("lphbilltime"), QStringLiteral("updatetime")};
+        m_catalog.textLengths = {{QStringLiteral("codes.code"), 5}};
+        m_catalog.columns = {{QStringLiteral("codes"), {QStringLiteral("id"), QStringLiteral("code")}}};
         const char *schema = R"(
             create table sys_objects(id integer primary key, name text collate nocase unique);
             create table syscolumns_data(id integer, name text collate nocase);
@@ -105,6 +108,9 @@ private slots:
             create table avendormaster(vendorid integer, vendorname text collate TSQL);
             create table ashops(shopid integer, shopname text collate TSQL);
             create table flags(v integer, name text collate TSQL);
+            create table codes(id integer, code varchar(5));
+            create table big(v integer);
+            insert into big values (9223372036854775807);
             insert into sys_objects values (1, 'loaLocalPurchaseCostingHeader'), (2, 'loslocalpurchasedetail');
             insert into syscolumns_data values (2, 'lpdbillid'), (2, 'rowguid');
             insert into flags values (1, 'ADMIN'), (0, 'user  '), (null, null);
@@ -290,6 +296,14 @@ private slots:
         row("string functions pass NULL on", "left('abc', null), substring(null, 1, 2), upper(null), ltrim(12)",
             "NULL|NULL|NULL|12");
         row("alias = expression", "total = count(*) from flags", "3");
+        row("substring to the end of a bigint length", "substring('abc', 2, 9223372036854775807)", "bc");
+        row("int arithmetic up to int's ends", "2147483646 + 1, -2147483647 - 1, 46340 * 46340, count(*) + 2147483644"
+            " from flags", "2147483647|-2147483648|2147395600|2147483647");
+        row("a literal beyond int is a decimal", "2147483648 + 1, round(9223372036854775807, -1)",
+            "2.14748e+09|9.22337e+18");
+        row("hexadecimal literals", "0x414243, 0x4 x", "ABC|\x04");
+        row("datetime's first and last values", "convert(datetime, '17530101'), convert(datetime, '99991231 23:59:59.997'),"
+            " convert(datetime, 2958463)", "1753-01-01 00:00:00.000|9999-12-31 23:59:59.997|9999-12-31 00:00:00.000");
     }
 
     void evaluatesLikeSqlServer()
@@ -360,6 +374,31 @@ private slots:
               "Converting a datetime value to int is not supported");
         fails("insert with too many values", "insert into flags (v) values (1, 'a')", syntax,
               "There are more values than columns");
+        const char *intOverflow = "Arithmetic overflow error converting expression to data type int.";
+        fails("int addition beyond int", "select 2147483647 + 1", conversion, intOverflow);
+        fails("int subtraction beyond int", "select -2147483647 - 2", conversion, intOverflow);
+        fails("int multiplication beyond int", "select 65536 * 65536", conversion, intOverflow);
+        fails("count times an int beyond int", "select count(*) * 2147483647 from flags", conversion, intOverflow);
+        fails("float literal beyond float", "select 1e309", conversion,
+              "The floating point value '1e309' is out of the range of computer representation (8 bytes).");
+        fails("decimal literal beyond 38 digits", "select 1000000000000000000000000000000000000000", conversion,
+              "The number '1000000000000000000000000000000000000000' is out of the range for numeric representation");
+        fails("datetime rounded past its last day", "select convert(datetime, '99991231 23:59:59.999')", conversion,
+              "Conversion failed when converting date and/or time from character string.");
+        fails("canonical datetime rounded past its last day", "select convert(datetime, '9999-12-31 23:59:59.999')",
+              conversion, "Conversion failed when converting date and/or time from character string.");
+        fails("datetime before its first day", "select convert(datetime, '17521231')", conversion,
+              "Conversion failed when converting date and/or time from character string.");
+        fails("datetime from a number past its last day", "select convert(datetime, 2958464)", conversion,
+              "Arithmetic overflow error converting expression to data type datetime.");
+        fails("datetime from a number before its first day", "select cast(-53691 as datetime)", conversion,
+              "Arithmetic overflow error converting expression to data type datetime.");
+        fails("text into a short column", "insert into codes (code) values ('abcdef')", syntax,
+              "String or binary data would be truncated.");
+        fails("text into a short column without a column list", "insert into codes values (1, 'abcdef')", syntax,
+              "String or binary data would be truncated.");
+        fails("text into a short column from a select", "insert into codes (code, id) select 'abcdef', 1", syntax,
+              "String or binary data would be truncated.");
     }
 
     void failsLikeSqlServer()
@@ -371,6 +410,95 @@ private slots:
         QVERIFY2(outcome.rows.isEmpty(), qPrintable(outcome.rows.join(';')));
         QVERIFY2(outcome.message.startsWith(message), qPrintable(outcome.message));
         QCOMPARE(outcome.error, number);
+    }
+
+    // Texts that once ran the translation's recursion off the end of the stack.
+    void refusesStatementsNestedTooDeeply_data()
+    {
+        QTest::addColumn<QString>("statement");
+        const auto nested = [](const char *name, const QString &open, const QString &inner, const QString &close,
+                               int times) {
+            QTest::newRow(name) << "select " + open.repeated(times) + inner + close.repeated(times);
+        };
+        const auto chain = [](const char *name, const QString &prefix, const QString &term, const QString &joint,
+                              int times) {
+            QStringList terms;
+            for (int i = 0; i < times; ++i)
+                terms << term;
+            QTest::newRow(name) << prefix + terms.join(joint);
+        };
+        nested("parentheses", "(", "1", ")", 9700);
+        nested("isnull", "isnull(", "1", ", 0)", 8200);
+        nested("case", "case when 1 = 1 then ", "1", " end", 5000);
+        nested("subqueries", "(select ", "1", ")", 3000);
+        nested("derived tables", "* from (select ", "1 x", ") t", 3000);
+        nested("not", "", "1 where " + QStringLiteral("not ").repeated(20000) + "1 = 1", "", 1);
+        nested("minus", "", QStringLiteral("- ").repeated(20000) + "1", "", 1);
+        nested("a chain inside nesting, each under the limit", "1 + (", "1" + QStringLiteral(" + 1").repeated(600), ")",
+               600);
+        chain("plus chain", "select ", "1", " + ", 52000);
+        chain("and chain", "select 1 where ", "1 = 1", " and ", 52000);
+        chain("or chain", "select 1 where ", "1 = 1", " or ", 52000);
+        chain("concatenation chain", "select ", "'a'", " + ", 1001);
+    }
+
+    void refusesStatementsNestedTooDeeply()
+    {
+        QFETCH(QString, statement);
+        const Outcome outcome = run(statement);
+        QVERIFY(outcome.rows.isEmpty());
+        QCOMPARE(outcome.message, QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the "
+                                                 "query or break it up into smaller queries."));
+        QCOMPARE(outcome.error, errnum::SqlSyntax);
+    }
+
+    // What SQLite could not prepare in a time the command timeout can bound.
+    void refusesStatementsTooLargeToPrepare()
+    {
+        const auto cases = [](int branches) {
+            QStringList whens;
+            for (int i = 0; i < branches; ++i)
+                whens << QStringLiteral("when v = %1 then %1").arg(i);
+            return "select case " + whens.join(' ') + " end from flags";
+        };
+        QCOMPARE(run(cases(tsql::MaxWhenBranches)).rows.size(), 3);
+        const Outcome tooMany = run(cases(tsql::MaxWhenBranches / 2) + " where v in (select case " +
+                                    cases(tsql::MaxWhenBranches / 2 + 1).mid(12) + ")");
+        QCOMPARE(tooMany.error, errnum::SqlSyntax);
+        QVERIFY2(tooMany.message.startsWith("A statement with more than 10000 WHEN branches"), qPrintable(tooMany.message));
+        const Outcome tooLong = run("select 1" + QString(tsql::MaxStatementLength, QLatin1Char(' ')));
+        QCOMPARE(tooLong.error, errnum::SqlSyntax);
+        QVERIFY2(tooLong.message.startsWith("The statement is 134217736 characters long"), qPrintable(tooLong.message));
+    }
+
+    void runsLongChainsWithinTheLimit()
+    {
+        QCOMPARE(run("select " + QStringLiteral("1 + ").repeated(899) + "1").rows, QStringList("900"));
+        QCOMPARE(run("select 7 - 3 - 2 * 2 * 1 - 1 where 1 = 1 and 2 = 2 or 1 = 0 and 3 = 3").rows, QStringList("-1"));
+        QCOMPARE(run("select count(*) from flags where " + QStringLiteral("v = 1 or ").repeated(800) + "v = 0").rows,
+                 QStringList("2"));
+        const QString parentheses = "select " + QStringLiteral("(").repeated(300) + "2" + QStringLiteral(")").repeated(300);
+        QCOMPARE(run(parentheses).rows, QStringList("2"));
+    }
+
+    void roundRefusesToLeaveBigint()
+    {
+        const Outcome outcome = run("select round(v, -1) from big");
+        QCOMPARE(outcome.error, errnum::Conversion);
+        QCOMPARE(outcome.message, QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
+    }
+
+    void storesTextsThatFitTheirColumn()
+    {
+        execute("delete from codes");
+        execute("insert into codes (id, code) values (1, 'abcde'), (2, null), (3, 'ab      '), (4, 12345)");
+        execute("insert into codes select 5, 'äöüßé'");
+        execute("update codes set code = 'xy' + '      ' where id = 2");
+        QCOMPARE(run("select id, '[' + code + ']' from codes order by id").rows,
+                 QStringList({"1|[abcde]", "2|[xy   ]", "3|[ab   ]", "4|[12345]", "5|[äöüßé]"}));
+        const Outcome refused = run("update codes set code = 'abc' + 'def' where id = 1");
+        QCOMPARE(refused.message, QStringLiteral("String or binary data would be truncated."));
+        QCOMPARE(refused.error, errnum::SqlSyntax);
     }
 
     void reportsResultKinds()

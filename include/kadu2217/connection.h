@@ -32,6 +32,12 @@ public:
     // "Data Source=FILE" (optionally with "Provider=SQLite") opens the embedded file, creating
     // it when missing; a text with "Driver=" or "DSN=" is handed to ODBC unchanged.
     void open(const QString &connectionString);
+    // Opens the embedded file at exactly this path, creating it when missing: no character of
+    // the path (";", "=", braces, "Driver=", a "file:" prefix) can make another file open.
+    void openFile(const QString &path);
+    // "Data Source=PATH", the path in braces when any of its characters needs them: open()
+    // reads it back as that same path.
+    static QString fileConnectionString(const QString &path);
     void close();
     bool isOpen() const;
     QString connectionString() const { return m_connectionString; }

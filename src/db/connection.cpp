@@ -3,7 +3,9 @@
 #include "db/engine.h"
 #include "db/error.h"
 
+#include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <utility>
 
 namespace kadu2217 {
@@ -17,7 +19,8 @@ namespace {
                 QStringLiteral("ADODB.Connection"));
 }
 
-// "Key=Value;Key={va;lue}" as ADO and ODBC write them; keys in lower case.
+// "Key=Value;Key={va;lue}" as ODBC writes them ("}}" for a brace inside braces), or a value in
+// double or single quotes as ADO allows (the quote doubled inside); keys in lower case.
 QHash<QString, QString> connectionParts(const QString &text)
 {
     QHash<QString, QString> parts;
@@ -29,11 +32,23 @@ QHash<QString, QString> connectionParts(const QString &text)
             break;
         const QString key = text.mid(i, eq - i).trimmed().toLower();
         int j = eq + 1;
+        while (j < n && text[j] == QLatin1Char(' '))
+            ++j;
         QString value;
-        if (j < n && text[j] == QLatin1Char('{')) {
-            const int close = text.indexOf(QLatin1Char('}'), j);
-            value = text.mid(j + 1, (close < 0 ? n : close) - j - 1);
-            j = close < 0 ? n : close + 1;
+        const QChar open = j < n ? text[j] : QChar();
+        if (open == QLatin1Char('{') || open == QLatin1Char('"') || open == QLatin1Char('\'')) {
+            const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
+            for (++j; j < n; ++j) {
+                if (text[j] != close) {
+                    value += text[j];
+                } else if (j + 1 < n && text[j + 1] == close) {
+                    value += close;
+                    ++j;
+                } else {
+                    ++j;
+                    break;
+                }
+            }
             const int semi = text.indexOf(QLatin1Char(';'), j);
             j = semi < 0 ? n : semi + 1;
         } else {
@@ -67,11 +82,35 @@ void Connection::open(const QString &connectionString)
         if (file.isEmpty())
             throw Error(errnum::Unspecified, QStringLiteral("The connection string names no database: '%1'.").arg(connectionString),
                         QStringLiteral("ADODB.Connection"));
-        m_engine = detail::createSqliteEngine(file);
+        m_engine = detail::createSqliteEngine(file, m_commandTimeout);
     }
     m_connectionString = connectionString;
     m_inTransaction = false;
     m_engine->setTimeout(m_commandTimeout);
+}
+
+void Connection::openFile(const QString &path)
+{
+    if (m_engine)
+        throw Error(errnum::OperationNotAllowed, QStringLiteral("Operation is not allowed when the object is open."),
+                    QStringLiteral("ADODB.Connection"));
+    if (path.isEmpty())
+        throw Error(errnum::Unspecified, QStringLiteral("No database file was named."), QStringLiteral("ADODB.Connection"));
+    // SQLite reads a name that starts with "file:" as a URI; an absolute path never does.
+    m_engine = detail::createSqliteEngine(QFileInfo(path).absoluteFilePath(), m_commandTimeout);
+    m_connectionString = fileConnectionString(path);
+    m_inTransaction = false;
+    m_engine->setTimeout(m_commandTimeout);
+}
+
+QString Connection::fileConnectionString(const QString &path)
+{
+    const bool plain = !path.isEmpty() && path.trimmed() == path
+        && !path.contains(QRegularExpression(QStringLiteral("[;={}\"']")));
+    if (plain)
+        return QLatin1String("Data Source=") + path;
+    return QLatin1String("Data Source={") + QString(path).replace(QLatin1Char('}'), QLatin1String("}}"))
+        + QLatin1Char('}');
 }
 
 void Connection::close()

@@ -58,7 +58,8 @@ public:
     virtual QStringList tableNames() = 0;
 };
 
-std::unique_ptr<Engine> createSqliteEngine(const QString &file);
+// Opening waits up to timeoutSeconds for a file another program holds (0: without end).
+std::unique_ptr<Engine> createSqliteEngine(const QString &file, int timeoutSeconds);
 std::unique_ptr<Engine> createOdbcEngine(const QString &connectionString);
 
 } // namespace kadu2217::detail

@@ -60,6 +60,9 @@ Error engineError(sqlite3 *db, int rc)
     }
     if (primary == SQLITE_INTERRUPT)
         message = QStringLiteral("Query timeout expired");
+    const QLatin1String noSuchColumn("no such column: ");
+    if (message.startsWith(noSuchColumn))
+        message = QStringLiteral("Invalid column name '%1'.").arg(message.mid(noSuchColumn.size()));
     return Error(number, message, kSource);
 }
 
@@ -131,7 +134,7 @@ private:
 
 class SqliteEngine final : public Engine {
 public:
-    explicit SqliteEngine(const QString &file)
+    SqliteEngine(const QString &file, int timeoutSeconds)
         : m_connectionName(QStringLiteral("kadu2217-sqlite-%1").arg(++s_serial))
     {
         {
@@ -148,7 +151,7 @@ public:
         }
         sqlite3_extended_result_codes(m_db, 1);
         tsql::registerFunctions(m_db);
-        setTimeout(30);
+        setTimeout(timeoutSeconds); // opening waits as long for a file another program holds
         sqlite3_progress_handler(m_db, 4000, &SqliteEngine::progress, this);
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
@@ -177,14 +180,16 @@ public:
 
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
     {
+        startClock();
         const auto translation = translate(sql);
-        sqlite3_stmt *stmt = prepare(translation->sql, params);
+        sqlite3_stmt *stmt = prepare(translation->sql, params, true);
         return std::make_unique<SqliteCursor>(this, stmt, translation->resultKinds);
     }
 
     qint64 execute(const QString &sql, const QVariantList &params) override
     {
-        return run(translate(sql)->sql, params);
+        startClock();
+        return run(translate(sql)->sql, params, true);
     }
 
     qint64 executeGenerated(const QString &sql, const QVariantList &params) override
@@ -288,8 +293,11 @@ private:
         return translation;
     }
 
-    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params)
+    // clockRunning: the statement's time started before its translation, which counts too.
+    sqlite3_stmt *prepare(const QString &sql, const QVariantList &params, bool clockRunning = false)
     {
+        if (!clockRunning)
+            startClock();
         sqlite3_stmt *stmt = m_idle.take(sql);
         if (!stmt) {
             const QByteArray text = sql.toUtf8();
@@ -297,14 +305,19 @@ private:
             if (rc != SQLITE_OK)
                 throw engineError(m_db, rc);
         }
-        if (sqlite3_bind_parameter_count(stmt) != params.size()) {
+        if (const int expected = sqlite3_bind_parameter_count(stmt); expected != params.size()) {
             sqlite3_finalize(stmt);
             throw Error(errnum::SqlSyntax, QStringLiteral("The statement has %1 parameters but %2 values were given.")
-                        .arg(sqlite3_bind_parameter_count(stmt)).arg(params.size()), kSource);
+                        .arg(expected).arg(params.size()), kSource);
         }
         for (int i = 0; i < params.size(); ++i)
             bind(stmt, i + 1, params[i]);
-        startClock();
+        // SQLite cannot be interrupted while it prepares: a statement that took too long to get
+        // here fails now rather than run on
+        if (progress(this)) {
+            release(stmt);
+            throw Error(errnum::Timeout, QStringLiteral("Query timeout expired"), kSource);
+        }
         return stmt;
     }
 
@@ -353,9 +366,9 @@ private:
         sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
     }
 
-    qint64 run(const QString &sql, const QVariantList &params)
+    qint64 run(const QString &sql, const QVariantList &params, bool clockRunning = false)
     {
-        sqlite3_stmt *stmt = prepare(sql, params);
+        sqlite3_stmt *stmt = prepare(sql, params, clockRunning);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
@@ -386,15 +399,22 @@ private:
     {
         m_tables.clear();
         m_translations.clear();
-        m_catalog.dateTimeColumns.clear();
+        m_catalog = tsql::Catalog();
         sqlite3_stmt *stmt = prepare(QStringLiteral(
-            "SELECT DISTINCT lower(p.name), p.type FROM sqlite_master m, pragma_table_info(m.name) p "
-            "WHERE m.type IN ('table','view')"), {});
+            "SELECT lower(m.name), lower(p.name), p.type FROM sqlite_master m, pragma_table_info(m.name) p "
+            "WHERE m.type IN ('table','view') ORDER BY m.name, p.cid"), {});
+        const auto text = [stmt](int column) {
+            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)));
+        };
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             int length;
-            const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
-            if (kindOfDeclaredType(type, &length) == ColumnKind::DateTime)
-                m_catalog.dateTimeColumns.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
+            const QString table = text(0), column = text(1);
+            const ColumnKind kind = kindOfDeclaredType(text(2), &length);
+            if (kind == ColumnKind::DateTime)
+                m_catalog.dateTimeColumns.insert(column);
+            if (kind == ColumnKind::Text && length > 0)
+                m_catalog.textLengths.insert(table + QLatin1Char('.') + column, length);
+            m_catalog.columns[table].append(column);
         }
         release(stmt);
     }
@@ -504,9 +524,9 @@ QVariant SqliteCursor::value(int column) const
 
 } // namespace
 
-std::unique_ptr<Engine> createSqliteEngine(const QString &file)
+std::unique_ptr<Engine> createSqliteEngine(const QString &file, int timeoutSeconds)
 {
-    return std::make_unique<SqliteEngine>(file);
+    return std::make_unique<SqliteEngine>(file, timeoutSeconds);
 }
 
 } // namespace kadu2217::detail

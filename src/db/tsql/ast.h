@@ -42,6 +42,7 @@ enum class NodeKind : quint8 {
     Aggregate,  // function; a: argument, -1 for count(*); negated: distinct
     DateDiff,   // length: unit (dateDiffUnitName); a, b
     Convert,    // target, length; a: value; c: style
+    Binary,     // token: 0x...
 };
 
 enum class ConvertTarget : quint8 { Int, Varchar, Char, Float, Decimal, Money, DateTime };
@@ -60,6 +61,7 @@ struct Node {
     int next = -1;   // the following node of the list this one stands in
     int select = -1; // subqueries
     int length = 0;  // Convert: text length (-1 unlimited) or decimal scale
+    int depth = 1;   // levels of nodes and subqueries below and including this one
 };
 
 struct SelectItem {
@@ -96,6 +98,7 @@ struct Select {
     int having = -1;
     int firstOrder = -1;
     bool hasStar = false;
+    int depth = 1; // of its deepest expression or derived table, plus one
 };
 
 struct Assignment {
@@ -152,8 +155,17 @@ struct Ast {
     }
 };
 
-// Reads one statement into ast (cleared first). Throws Error on a syntax error or an unknown
-// function.
+// How deep a statement's tree may go, counting each nested expression, each term of a chain
+// such as a + b + c and each subquery: SQLite refuses deeper expressions anyway, and the
+// translation's own recursion stays far from the end of the stack.
+inline constexpr int MaxDepth = 1000;
+
+// SQLite takes time growing with the square of the WHEN branches of a statement to prepare
+// it (20 s for 100,000), and cannot be interrupted meanwhile.
+inline constexpr int MaxWhenBranches = 10000;
+
+// Reads one statement into ast (cleared first). Throws Error on a syntax error, an unknown
+// function or a tree deeper than MaxDepth.
 void parse(QStringView text, Ast &ast);
 
 // Types every value node of a parsed statement from the catalog and the T-SQL rules of each

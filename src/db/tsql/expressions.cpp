@@ -1,6 +1,9 @@
 #include "db/tsql/builtins.h"
 #include "db/tsql/parser.h"
 
+#include <cmath>
+#include <limits>
+
 namespace kadu2217::tsql {
 namespace {
 
@@ -46,6 +49,33 @@ const char *const UnsupportedTypes[] = {
 
 } // namespace
 
+// SQL Server's types for number literals: int while the digits fit it, decimal beyond, float
+// with an exponent; a literal no type holds is refused as it is there.
+NodeKind Parser::numberKind(int token) const
+{
+    const QStringView text = m_ast.tokenText(token);
+    const TokenKind kind = m_ast.tokens[token].kind;
+    if (kind == TokenKind::Float) {
+        bool ok = false;
+        const double value = text.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            failConversion(QStringLiteral("The floating point value '%1' is out of the range of computer representation "
+                                "(8 bytes).").arg(text));
+        return NodeKind::Float;
+    }
+    int digits = 0;
+    for (QChar c : text)
+        digits += c.isDigit() ? 1 : 0;
+    if (digits > 38)
+        failConversion(QStringLiteral("The number '%1' is out of the range for numeric representation (maximum precision 38).")
+                 .arg(text));
+    if (kind == TokenKind::Decimal)
+        return NodeKind::Decimal;
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    return ok && value <= std::numeric_limits<qint32>::max() ? NodeKind::Integer : NodeKind::Decimal;
+}
+
 int Parser::parseExpressionList(int &count)
 {
     int first = -1, last = -1;
@@ -61,6 +91,7 @@ int Parser::parseExpressionList(int &count)
 
 int Parser::parseOr()
 {
+    const Nesting nesting(*this);
     int left = parseAnd();
     while (acceptKeyword(Keyword::Or)) {
         const int right = parseAnd();
@@ -87,6 +118,7 @@ int Parser::parseNot()
 {
     if (!acceptKeyword(Keyword::Not))
         return parsePredicate();
+    const Nesting nesting(*this);
     const int operand = parseNot();
     requireCondition(operand);
     return binary(NodeKind::Not, TokenKind::End, operand, -1, true);
@@ -183,15 +215,15 @@ int Parser::parseMultiplicative()
 
 int Parser::parseUnary()
 {
-    if (accept(TokenKind::Plus)) {
-        const int operand = parseUnary();
-        requireValue(operand);
-        return operand;
-    }
-    if (!accept(TokenKind::Minus))
+    const bool minus = at(TokenKind::Minus);
+    if (!minus && !at(TokenKind::Plus))
         return parsePrimary();
+    ++m_pos;
+    const Nesting nesting(*this);
     const int operand = parseUnary();
     requireValue(operand);
+    if (!minus)
+        return operand;
     return binary(NodeKind::Negate, TokenKind::Minus, operand, -1, false);
 }
 
@@ -202,12 +234,13 @@ int Parser::parsePrimary()
     n.token = m_pos;
     switch (t.kind) {
     case TokenKind::Integer:
-        n.kind = NodeKind::Integer;
-        ++m_pos;
-        return add(n);
     case TokenKind::Decimal:
     case TokenKind::Float:
-        n.kind = t.kind == TokenKind::Decimal ? NodeKind::Decimal : NodeKind::Float;
+        n.kind = numberKind(m_pos);
+        ++m_pos;
+        return add(n);
+    case TokenKind::Binary:
+        n.kind = NodeKind::Binary;
         ++m_pos;
         return add(n);
     case TokenKind::String:
@@ -301,6 +334,9 @@ int Parser::parseCase()
     const bool simple = n.a >= 0;
     int last = -1;
     while (acceptKeyword(Keyword::When)) {
+        if (++m_whenBranches > MaxWhenBranches)
+            fail(QStringLiteral("A statement with more than %1 WHEN branches is not supported by the embedded database.")
+                     .arg(MaxWhenBranches));
         const int test = simple ? parseExpression() : parseCondition();
         expectKeyword(Keyword::Then);
         const int result = parseExpression();

@@ -188,11 +188,16 @@ std::optional<sqldt::Stamp> stampOf(sqlite3_value *value)
 {
     if (!isText(value)) {
         const double days = sqlite3_value_double(value);
+        if (!(days >= sqldt::FirstDay && days < sqldt::LastDay + 1))
+            return std::nullopt;
         const double whole = std::floor(days);
         sqldt::Stamp stamp = sqldt::baseDate();
         stamp.date = stamp.date.addDays(qint64(whole));
         stamp.msecs = int(std::llround((days - whole) * 86400000.0));
-        return sqldt::roundToDatetimePrecision(stamp);
+        stamp = sqldt::roundToDatetimePrecision(stamp);
+        if (!sqldt::inRange(stamp))
+            return std::nullopt;
+        return stamp;
     }
     const QString text = QString::fromUtf8(utf8Of(value));
     if (text.trimmed().isEmpty())
@@ -210,6 +215,8 @@ void tsqlDateTime(sqlite3_context *context, int, sqlite3_value **argv)
     if (isNull(argv[0]))
         return sqlite3_result_null(context);
     const auto stamp = stampOf(argv[0]);
+    if (!stamp && !isText(argv[0]))
+        return conversionError(context, arithmeticOverflowMessage("datetime"));
     if (!stamp)
         return conversionError(context, dateConversionMessage());
     resultText(context, sqldt::canonical(*stamp));
@@ -288,6 +295,18 @@ void tsqlInt(sqlite3_context *context, int, sqlite3_value **argv)
         sqlite3_result_int64(context, value);
 }
 
+// The result of int arithmetic, computed by SQLite in 64 bits (or as a float past them).
+void tsqlIntRange(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const qint64 value = sqlite3_value_int64(argv[0]);
+    if (type != SQLITE_INTEGER || value < INT32_MIN || value > INT32_MAX)
+        return conversionError(context, arithmeticOverflowMessage("int"));
+    sqlite3_result_int64(context, value);
+}
+
 void tsqlFloat(sqlite3_context *context, int, sqlite3_value **argv)
 {
     if (isNull(argv[0]))
@@ -360,6 +379,26 @@ void convertToText(sqlite3_context *context, sqlite3_value **argv, bool pad)
 }
 
 void tsqlVarchar(sqlite3_context *context, int, sqlite3_value **argv) { convertToText(context, argv, false); }
+
+// A value stored into a text column of the given length: trailing blanks beyond it go
+// quietly, anything else beyond it refuses the statement.
+void tsqlFit(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const int length = sqlite3_value_int(argv[1]);
+    const char *bytes = nullptr;
+    int size = 0;
+    if (isNull(argv[0]) || sqlite3_value_type(argv[0]) == SQLITE_BLOB || (asciiText(argv[0], bytes, size) && size <= length))
+        return sqlite3_result_value(context, argv[0]);
+    const QString text = textOf(argv[0]);
+    if (text.size() <= length)
+        return sqlite3_result_value(context, argv[0]);
+    qsizetype kept = text.size();
+    while (kept > length && text[kept - 1] == u' ')
+        --kept;
+    if (kept > length)
+        return statementError(context, QStringLiteral("String or binary data would be truncated."));
+    resultText(context, text.left(length));
+}
 void tsqlChar(sqlite3_context *context, int, sqlite3_value **argv) { convertToText(context, argv, true); }
 
 void tsqlIsNumeric(sqlite3_context *context, int, sqlite3_value **argv)
@@ -418,13 +457,17 @@ void tsqlSubstring(sqlite3_context *context, int, sqlite3_value **argv)
     const qint64 first = std::max<qint64>(start, 1);
     const char *bytes = nullptr;
     int size = 0;
+    // the length may be as large as a bigint holds: the end saturates instead of wrapping round
+    qint64 stop = 0;
+    if (__builtin_add_overflow(start, length, &stop))
+        stop = std::numeric_limits<qint64>::max();
     if (asciiText(argv[0], bytes, size)) {
-        const qint64 end = std::min<qint64>(start + length, qint64(size) + 1);
+        const qint64 end = std::min<qint64>(stop, qint64(size) + 1);
         return end > first ? sqlite3_result_text(context, bytes + first - 1, int(end - first), SQLITE_TRANSIENT)
                            : resultText(context, QString());
     }
     const QString text = textOf(argv[0]);
-    const qint64 end = std::min<qint64>(start + length, qint64(text.size()) + 1);
+    const qint64 end = std::min<qint64>(stop, qint64(text.size()) + 1);
     resultText(context, end > first ? text.mid(first - 1, end - first) : QString());
 }
 
@@ -492,8 +535,9 @@ void tsqlRound(sqlite3_context *context, int argc, sqlite3_value **argv)
             unit *= 10;
         qint64 rounded = value / unit * unit;
         const qint64 rest = value - rounded;
-        if (!truncate && 2 * (rest < 0 ? -rest : rest) >= unit)
-            rounded += rest < 0 ? -unit : unit;
+        if (!truncate && 2 * (rest < 0 ? -rest : rest) >= unit
+            && __builtin_add_overflow(rounded, rest < 0 ? -unit : unit, &rounded))
+            return conversionError(context, arithmeticOverflowMessage(value < INT32_MIN || value > INT32_MAX ? "bigint" : "int"));
         return sqlite3_result_int64(context, rounded);
     }
     double value = 0;
@@ -579,7 +623,8 @@ void tsqlArithmetic(sqlite3_context *context, int, sqlite3_value **argv)
             result = overflow ? 0 : op == '/' ? a / b : a % b;
             break;
         }
-        if (overflow)
+        // int operands give an int, which must hold the result
+        if (overflow || result < INT32_MIN || result > INT32_MAX)
             return conversionError(context, arithmeticOverflowMessage("int"));
         return sqlite3_result_int64(context, result);
     }
@@ -788,6 +833,9 @@ const BuiltIn *findBuiltIn(QStringView name) { return lookUpWord(BuiltIns, name)
 
 void registerFunctions(sqlite3 *db)
 {
+    // An unknown [name] or "name" is an invalid column, as on SQL Server, never a text.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     for (const BuiltIn &builtIn : BuiltIns) {
         if (!builtIn.implementation)
             continue;
@@ -800,11 +848,13 @@ void registerFunctions(sqlite3 *db)
     define(db, "tsql_dtstr", 1, tsqlDateText);
     define(db, "tsql_dtstr", 2, tsqlDateText);
     define(db, "tsql_int", 1, tsqlInt);
+    define(db, "tsql_intrange", 1, tsqlIntRange);
     define(db, "tsql_float", 1, tsqlFloat);
     define(db, "tsql_decimal", 2, tsqlDecimal);
     define(db, "tsql_money", 1, tsqlMoney);
     define(db, "tsql_varchar", 2, tsqlVarchar);
     define(db, "tsql_char", 2, tsqlChar);
+    define(db, "tsql_fit", 2, tsqlFit);
     define(db, "tsql_add", 2, tsqlArithmetic, &add);
     define(db, "tsql_sub", 2, tsqlArithmetic, &subtract);
     define(db, "tsql_mul", 2, tsqlArithmetic, &multiply);

@@ -1,5 +1,7 @@
 #include "db/tsql/lexer.h"
 
+#include <cctype>
+
 #include "db/tsql/failure.h"
 
 #include <string>
@@ -108,6 +110,12 @@ qsizetype skipDelimited(QStringView text, qsizetype from, char16_t close)
 
 qsizetype skipNumber(QStringView text, qsizetype i, TokenKind &kind)
 {
+    if (text[i] == u'0' && i + 1 < text.size() && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        kind = TokenKind::Binary;
+        for (i += 2; i < text.size() && isxdigit(text[i].unicode() < 0x80 ? int(text[i].unicode()) : 0); ++i) {
+        }
+        return i;
+    }
     kind = TokenKind::Integer;
     while (i < text.size() && isDigit(text[i]))
         ++i;

@@ -34,7 +34,8 @@ enum class TokenKind : quint8 {
     Greater,
     LessEqual,
     GreaterEqual,
-    Other, // anything else: an error wherever it stands
+    Binary, // 0x1F
+    Other,  // anything else: an error wherever it stands
 };
 
 // The reserved words the parser looks at; any other word is a plain identifier.

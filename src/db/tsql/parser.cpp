@@ -41,6 +41,9 @@ void Parser::parseStatement()
 
 int Parser::parseSelect()
 {
+    const Nesting nesting(*this);
+    const int outerDeepest = m_deepest;
+    m_deepest = 0;
     expectKeyword(Keyword::Select);
     const int index = int(m_ast.selects.size());
     m_ast.selects.append(Select());
@@ -99,6 +102,10 @@ int Parser::parseSelect()
     if (atKeyword(Keyword::Union) || atKeyword(Keyword::Except) || atKeyword(Keyword::Intersect))
         fail(QStringLiteral("%1 is not supported by the embedded database.")
                  .arg(m_ast.tokenText(m_pos).toString().toUpper()));
+    select.depth = m_deepest + 1;
+    if (select.depth > MaxDepth)
+        tooDeep();
+    m_deepest = std::max(outerDeepest, select.depth);
     m_ast.selects[index] = select;
     return index;
 }

@@ -76,8 +76,39 @@ private:
     }
     void checkPlainName(int token) const;
 
-    int add(const Node &node)
+    [[noreturn]] static void tooDeep()
     {
+        fail(QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the query "
+                            "or break it up into smaller queries."));
+    }
+    // Held by every reader that can call itself again, so that parentheses, which leave no
+    // node behind, cannot run the stack out either.
+    class Nesting {
+    public:
+        explicit Nesting(Parser &parser) : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > MaxDepth)
+                tooDeep();
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
+
+    int add(Node node)
+    {
+        int below = node.select >= 0 ? m_ast.selects[node.select].depth : 0;
+        for (int child : {node.a, node.b, node.c}) {
+            for (int item = child; item >= 0; item = m_ast.nodes[item].next)
+                below = std::max(below, m_ast.nodes[item].depth);
+        }
+        node.depth = below + 1;
+        if (node.depth > MaxDepth)
+            tooDeep();
+        m_deepest = std::max(m_deepest, node.depth);
         m_ast.nodes.append(node);
         return int(m_ast.nodes.size()) - 1;
     }
@@ -124,6 +155,7 @@ private:
     int parseMultiplicative();
     int parseUnary();
     int parsePrimary();
+    NodeKind numberKind(int token) const;
     int parseCase();
     int parseFunction(int nameToken);
     void parseConvertTarget(Node &convert);
@@ -143,6 +175,9 @@ private:
 
     Ast &m_ast;
     int m_pos = 0;
+    int m_nesting = 0;
+    int m_whenBranches = 0;
+    int m_deepest = 0; // of the nodes and derived tables read so far in the current select
 };
 
 } // namespace kadu2217::tsql

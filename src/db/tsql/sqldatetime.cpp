@@ -331,7 +331,7 @@ std::optional<Stamp> parseStamp(QStringView text)
     if (t.isEmpty())
         return std::nullopt;
     if (auto stamp = parseCanonical(t))
-        return stamp;
+        return inRange(*stamp) ? stamp : std::nullopt;
 
     QStringView datePart, timePart;
     if (t.size() > 11 && (t[10] == u'T' || t[10] == u't') && matchesDigits(t, "dddd-dd-dd")) {
@@ -356,7 +356,15 @@ std::optional<Stamp> parseStamp(QStringView text)
             return std::nullopt;
         msecs = *time;
     }
-    return roundToDatetimePrecision(Stamp{*date, msecs});
+    const Stamp stamp = roundToDatetimePrecision(Stamp{*date, msecs});
+    if (!inRange(stamp))
+        return std::nullopt; // .999 on the last day rounds past it
+    return stamp;
+}
+
+bool inRange(const Stamp &value)
+{
+    return value.date.isValid() && value.date.year() >= MinYear && value.date.year() <= MaxYear;
 }
 
 Stamp roundToDatetimePrecision(Stamp value)

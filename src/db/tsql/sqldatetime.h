@@ -46,5 +46,9 @@ QString canonical(const Stamp &value);
 QString styleZero(const Stamp &value);
 // 1 January 1900, what SQL Server makes of a blank text or the number 0.
 Stamp baseDate();
+// datetime's range, 1 January 1753 to 31 December 9999, in days from baseDate().
+inline constexpr int FirstDay = -53690;
+inline constexpr int LastDay = 2958463;
+bool inRange(const Stamp &value);
 
 } // namespace kadu2217::sqldt

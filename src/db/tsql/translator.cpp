@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 namespace kadu2217::tsql {
 
 namespace {
@@ -39,7 +41,9 @@ private:
     void put(QStringView text) { m_out += text; }
     void put(char c) { m_out += QLatin1Char(c); }
 
-    void select(int index, quint64 dateTimeItems = 0);
+    void select(int index, quint64 dateTimeItems = 0, const std::vector<int> *storedLengths = nullptr);
+    int storedLength(int tableToken, const QString &column) const;
+    void storedValue(int index, bool dateTime, int length);
     void tables(int first);
     void identifier(int token);
     void alias(int token);
@@ -53,7 +57,9 @@ private:
     void dateTimeValue(int index);
     void collatedKey(int index);
     void call(const char *name, int firstArgument);
-    void arithmetic(const Node &n);
+    void arithmetic(int index);
+    bool continuesChain(const Node &top, const Node &n) const;
+    void chain(int index);
     void inList(const Node &n);
     void between(const Node &n);
     void caseExpression(const Node &n);
@@ -65,6 +71,7 @@ private:
     Ast &m_ast;
     const Catalog &m_catalog;
     QString &m_out;
+    bool m_withinIntRun = false;
 };
 
 void Printer::identifier(int token)
@@ -260,15 +267,20 @@ const char *Printer::arithmeticFunction(const Node &n) const
 {
     const ValueKind left = node(n.a).type;
     const ValueKind right = node(n.b).type;
+    // a column may hold an int, whose result must stay within int's range; SQLite's own
+    // operators do not check that (int with int is checked once per run, see arithmetic())
+    const bool mayBeInt = (left == ValueKind::Integer && right == ValueKind::Unknown)
+        || (right == ValueKind::Integer && left == ValueKind::Unknown);
+    const bool text = left == ValueKind::Text || right == ValueKind::Text;
     switch (n.op) {
     case TokenKind::Plus:
-        if ((left == ValueKind::Text && right == ValueKind::Text) || (isNumeric(left) && isNumeric(right)))
+        if ((left == ValueKind::Text && right == ValueKind::Text) || (isNumeric(left) && isNumeric(right) && !mayBeInt))
             return nullptr;
         return "tsql_add";
     case TokenKind::Minus:
-        return left == ValueKind::Text || right == ValueKind::Text ? "tsql_sub" : nullptr;
+        return text || mayBeInt ? "tsql_sub" : nullptr;
     case TokenKind::Star:
-        return left == ValueKind::Text || right == ValueKind::Text ? "tsql_mul" : nullptr;
+        return text || mayBeInt ? "tsql_mul" : nullptr;
     case TokenKind::Slash:
         // SQLite answers NULL where SQL Server fails with "Divide by zero"
         return left != ValueKind::Text && isNonZeroNumber(m_ast, node(n.b)) ? nullptr : "tsql_div";
@@ -294,7 +306,7 @@ int Printer::precedence(const Node &n) const
     case NodeKind::Like:
     case NodeKind::Between: return PredicateLevel;
     case NodeKind::Arithmetic:
-        if (arithmeticFunction(n))
+        if (arithmeticFunction(n) || (n.type == ValueKind::Integer && !m_withinIntRun))
             return Atom;
         return n.op == TokenKind::Plus || n.op == TokenKind::Minus ? AdditiveLevel : MultiplicativeLevel;
     case NodeKind::Negate: return UnaryLevel;
@@ -302,23 +314,63 @@ int Printer::precedence(const Node &n) const
     }
 }
 
-void Printer::arithmetic(const Node &n)
+void Printer::arithmetic(int index)
 {
-    if (const char *function = arithmeticFunction(n)) {
-        put(QLatin1String(function));
-        put('(');
-        expression(n.a);
-        put(QLatin1String(", "));
-        expression(n.b);
+    const Node &n = node(index);
+    const char *function = arithmeticFunction(n);
+    if (!function && n.type == ValueKind::Integer && !m_withinIntRun) {
+        // SQLite computes ints in 64 bits, so one check around a whole run of int operators
+        // finds a result beyond int's range; a checked call per operator would nest, and
+        // SQLite's parser refuses calls nested a few dozen deep
+        put(QLatin1String("tsql_intrange("));
+        m_withinIntRun = true;
+        chain(index);
+        m_withinIntRun = false;
         put(')');
         return;
     }
+    if (!function) {
+        chain(index);
+        return;
+    }
+    put(QLatin1String(function));
+    put('(');
+    expression(n.a);
+    put(QLatin1String(", "));
+    expression(n.b);
+    put(')');
+}
+
+// Whether n, the left operand of a chain's term, is one more term of the same chain: printed
+// at the same level with no parentheses or function around it.
+bool Printer::continuesChain(const Node &top, const Node &n) const
+{
+    if (top.kind != NodeKind::Arithmetic)
+        return n.kind == top.kind;
+    return n.kind == NodeKind::Arithmetic && !arithmeticFunction(n) && precedence(n) == precedence(top);
+}
+
+// a + b + c, a AND b AND c: the tree leans left one node per term, so the printer walks down
+// the chain and back instead of recursing once per term.
+void Printer::chain(int index)
+{
+    const Node &top = node(index);
+    const int level = precedence(top);
+    std::vector<int> terms;
+    for (int i = index; continuesChain(top, node(i)); i = node(i).a)
+        terms.push_back(i);
+    operand(node(terms.back()).a, level);
     static const char *const operators[] = {" + ", " - ", " * ", " / ", " % "};
-    const bool concatenation = n.op == TokenKind::Plus && node(n.a).type == ValueKind::Text;
-    const int level = precedence(n);
-    operand(n.a, level);
-    put(QLatin1String(concatenation ? " || " : operators[int(n.op) - int(TokenKind::Plus)]));
-    operand(n.b, level + 1);
+    for (auto term = terms.rbegin(); term != terms.rend(); ++term) {
+        const Node &n = node(*term);
+        if (n.kind == NodeKind::And || n.kind == NodeKind::Or)
+            put(QLatin1String(n.kind == NodeKind::And ? " AND " : " OR "));
+        else if (n.op == TokenKind::Plus && node(n.a).type == ValueKind::Text)
+            put(QLatin1String(" || "));
+        else
+            put(QLatin1String(operators[int(n.op) - int(TokenKind::Plus)]));
+        operand(n.b, level + 1);
+    }
 }
 
 void Printer::inList(const Node &n)
@@ -531,11 +583,30 @@ void Printer::convert(const Node &n)
 void Printer::expression(int index)
 {
     const Node &n = node(index);
+    if (m_withinIntRun && n.kind != NodeKind::Arithmetic) {
+        // an operand of its own, such as a function's argument, checks its own int arithmetic
+        m_withinIntRun = false;
+        expression(index);
+        m_withinIntRun = true;
+        return;
+    }
     switch (n.kind) {
     case NodeKind::Null: put(QLatin1String("NULL")); return;
     case NodeKind::Integer:
-    case NodeKind::Decimal:
     case NodeKind::Float: put(m_ast.tokenText(n.token)); return;
+    case NodeKind::Decimal:
+        put(m_ast.tokenText(n.token));
+        if (m_ast.tokens[n.token].kind == TokenKind::Integer)
+            put(QLatin1String(".0")); // digits beyond int: SQLite would read them as an integer
+        return;
+    case NodeKind::Binary: {
+        // SQL Server reads 0x1 as 0x01
+        const QStringView digits = m_ast.tokenText(n.token).mid(2);
+        put(QLatin1String(digits.size() % 2 ? "X'0" : "X'"));
+        put(digits);
+        put('\'');
+        return;
+    }
     case NodeKind::String: stringLiteral(n.token); return;
     case NodeKind::Parameter: put('?'); return;
     case NodeKind::CurrentTimestamp: put(QLatin1String("tsql_getdate()")); return;
@@ -550,7 +621,7 @@ void Printer::expression(int index)
         put('-');
         operand(n.a, Atom); // "- -1" must not read as a comment
         return;
-    case NodeKind::Arithmetic: arithmetic(n); return;
+    case NodeKind::Arithmetic: arithmetic(index); return;
     case NodeKind::Compare: {
         comparisonOperand(n.a, node(n.b).type);
         static const char *const operators[] = {" = ", " <> ", " < ", " > ", " <= ", " >= "};
@@ -559,13 +630,7 @@ void Printer::expression(int index)
         return;
     }
     case NodeKind::And:
-    case NodeKind::Or: {
-        const int level = precedence(n);
-        operand(n.a, level);
-        put(QLatin1String(n.kind == NodeKind::And ? " AND " : " OR "));
-        operand(n.b, level + 1);
-        return;
-    }
+    case NodeKind::Or: chain(index); return;
     case NodeKind::Not:
         put(QLatin1String("NOT "));
         operand(n.a, NotLevel);
@@ -662,8 +727,32 @@ void Printer::tables(int first)
     }
 }
 
-// dateTimeItems: bit i set when item i is stored into a DATETIME column.
-void Printer::select(int index, quint64 dateTimeItems)
+// The declared length of a text column of the table, 0 when it has none.
+int Printer::storedLength(int tableToken, const QString &column) const
+{
+    if (m_catalog.textLengths.isEmpty())
+        return 0;
+    const QString table = identifierName(m_ast.tokenText(tableToken)).toLower();
+    return m_catalog.textLengths.value(table + QLatin1Char('.') + column.toLower());
+}
+
+// A value an insert or update stores into a column.
+void Printer::storedValue(int index, bool dateTime, int length)
+{
+    if (dateTime) {
+        dateTimeValue(index);
+    } else if (length > 0) {
+        put(QLatin1String("tsql_fit("));
+        expression(index);
+        m_out += QStringLiteral(", %1)").arg(length);
+    } else {
+        expression(index);
+    }
+}
+
+// dateTimeItems: bit i set when item i is stored into a DATETIME column; storedLengths: the
+// declared length of the text column item i is stored into, 0 for none.
+void Printer::select(int index, quint64 dateTimeItems, const std::vector<int> *storedLengths)
 {
     const Select &s = m_ast.selects[index];
     put(QLatin1String(s.distinct ? "SELECT DISTINCT " : "SELECT "));
@@ -680,10 +769,9 @@ void Printer::select(int index, quint64 dateTimeItems)
             put('*');
             continue;
         }
-        if (position < 64 && (dateTimeItems >> position & 1))
-            dateTimeValue(item.expression);
-        else
-            expression(item.expression);
+        const bool dateTime = position < 64 && (dateTimeItems >> position & 1);
+        const int length = storedLengths && position < int(storedLengths->size()) ? (*storedLengths)[position] : 0;
+        storedValue(item.expression, dateTime, length);
         if (item.aliasToken >= 0) {
             put(QLatin1String(" AS "));
             alias(item.aliasToken);
@@ -736,6 +824,7 @@ void Printer::statement()
         put(QLatin1String("INSERT INTO "));
         identifier(st.tableToken);
         quint64 dateTimeColumns = 0;
+        std::vector<int> lengths;
         if (st.columnCount > 0) {
             put(QLatin1String(" ("));
             for (int i = 0; i < st.columnCount; ++i) {
@@ -745,12 +834,17 @@ void Printer::statement()
                 identifier(token);
                 if (i < 64 && namesDateTimeColumn(m_ast, m_catalog, token))
                     dateTimeColumns |= quint64(1) << i;
+                lengths.push_back(storedLength(st.tableToken, identifierName(m_ast.tokenText(token))));
             }
             put(')');
+        } else {
+            const QString table = identifierName(m_ast.tokenText(st.tableToken)).toLower();
+            for (const QString &column : m_catalog.columns.value(table))
+                lengths.push_back(storedLength(st.tableToken, column));
         }
         if (st.select >= 0) {
             put(' ');
-            select(st.select, dateTimeColumns);
+            select(st.select, dateTimeColumns, &lengths);
             return;
         }
         put(QLatin1String(" VALUES "));
@@ -761,10 +855,8 @@ void Printer::statement()
             for (int value = first; value >= 0; value = node(value).next, ++position) {
                 if (value != first)
                     put(QLatin1String(", "));
-                if (position < 64 && (dateTimeColumns >> position & 1))
-                    dateTimeValue(value);
-                else
-                    expression(value);
+                storedValue(value, position < 64 && (dateTimeColumns >> position & 1),
+                            position < int(lengths.size()) ? lengths[position] : 0);
             }
             put(')');
         }
@@ -780,10 +872,8 @@ void Printer::statement()
                 put(QLatin1String(", "));
             identifier(assignment.columnToken);
             put(QLatin1String(" = "));
-            if (namesDateTimeColumn(m_ast, m_catalog, assignment.columnToken))
-                dateTimeValue(assignment.value);
-            else
-                expression(assignment.value);
+            storedValue(assignment.value, namesDateTimeColumn(m_ast, m_catalog, assignment.columnToken),
+                        storedLength(st.tableToken, identifierName(m_ast.tokenText(assignment.columnToken))));
         }
         break;
     case StatementKind::Delete:
@@ -801,6 +891,9 @@ void Printer::statement()
 
 Translation translate(const QString &statement, const Catalog &catalog)
 {
+    if (statement.size() > MaxStatementLength)
+        fail(QStringLiteral("The statement is %1 characters long; SQL Server takes up to %2.")
+                 .arg(statement.size()).arg(MaxStatementLength));
     thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
     parse(statement, ast);
     assignTypes(ast, catalog);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <QVector>
 
@@ -14,12 +16,20 @@ enum class ValueKind { Unknown, Integer, Float, Text, DateTime };
 // What the translation needs to know of the embedded schema.
 struct Catalog {
     QSet<QString> dateTimeColumns; // lower-case names of every column declared DATETIME
+    // "table.column" in lower case of every text column declared with a length, and the length:
+    // insert and update refuse a longer text there, as SQL Server does
+    QHash<QString, int> textLengths;
+    // each table's lower-case column names in declared order, for an insert without a column list
+    QHash<QString, QStringList> columns;
 };
 
 struct Translation {
     QString sql;                    // SQLite text
     QVector<ValueKind> resultKinds; // one per select-list item; empty when unknown (a '*' in the list)
 };
+
+// SQL Server's longest batch: 65,536 network packets of 4 KB, in UTF-16.
+inline constexpr qsizetype MaxStatementLength = qsizetype(65536) * 4096 / 2;
 
 // Throws Error (errnum::SqlSyntax) naming the construct it cannot translate.
 Translation translate(const QString &statement, const Catalog &catalog);
