@@ -85,7 +85,7 @@ private slots:
         QFETCH(QStringList, columns);
         static const auto connection = openNewDatabase();
 
-        const auto info = connection->engine().tableInfo(table.toUpper());
+        const auto info = detail::engineOf(*connection).tableInfo(table.toUpper());
         for (const QString &column : columns)
             QVERIFY2(info->indexOf(column.toUpper()) >= 0 && info->indexOf(column.toLower()) >= 0, qPrintable(column));
         const QString list = columns.join(", ");
@@ -117,7 +117,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, maxLength);
         static const auto connection = openNewDatabase();
-        const auto info = connection->engine().tableInfo(table);
+        const auto info = detail::engineOf(*connection).tableInfo(table);
         const int index = info->indexOf(column);
         QVERIFY(index >= 0);
         QCOMPARE(int(info->columns[index].kind), kind);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <kadu2217/connection.h>
+#include <kadu2217/export.h>
 
 #include <QDateTime>
 #include <QString>
@@ -9,7 +10,7 @@ namespace kadu2217 {
 
 // "Local Purchase Costing": the host fills the session of the logged-in user and calls Show,
 // which opens the costing register modally and returns when the user closes it.
-class clsLocalPurchCost {
+class KADU2217_EXPORT clsLocalPurchCost {
 public:
     clsLocalPurchCost();
     ~clsLocalPurchCost();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kadu2217/export.h>
+
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -8,9 +10,6 @@
 #include <vector>
 
 namespace kadu2217 {
-
-namespace detail { class Engine; }
-class Recordset;
 
 // ADO's cursor and lock kinds, with ADO's numbers.
 enum class CursorType { ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
@@ -22,8 +21,11 @@ enum class Dialect { None, Embedded, SqlServer };
 // The session connection: an ADO-style connection over either the embedded SQLite file
 // or an ODBC data source. Every call on a connection that was never opened fails with
 // error 3709, as ADO's does.
-class Connection {
+class KADU2217_EXPORT Connection {
 public:
+    // What the connection runs on; only the module's data layer defines it.
+    class Private;
+
     Connection();
     ~Connection();
     Connection(const Connection &) = delete;
@@ -74,12 +76,10 @@ public:
             m_observer(sql, params);
     }
 
-    detail::Engine &engine() const;
-
 private:
     void transactionEnded();
 
-    std::unique_ptr<detail::Engine> m_engine;
+    std::unique_ptr<Private> d;
     QString m_connectionString;
     int m_commandTimeout = 30;
     bool m_inTransaction = false;

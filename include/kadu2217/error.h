@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kadu2217/export.h>
+
 #include <QString>
 #include <QByteArray>
 #include <exception>
@@ -38,7 +40,7 @@ inline constexpr qint32 OperationNotAllowed = 3219;
 
 // The one failure type of the module: a number, a source and a description, as the
 // error routine receives them.
-class Error : public std::exception {
+class KADU2217_EXPORT Error : public std::exception {
 public:
     Error(qint32 number, QString description, QString source = QStringLiteral("kadu2217"));
 
@@ -54,6 +56,6 @@ private:
     QByteArray m_what;
 };
 
-[[noreturn]] void raise(qint32 number, const QString &description);
+[[noreturn]] KADU2217_EXPORT void raise(qint32 number, const QString &description);
 
 } // namespace kadu2217

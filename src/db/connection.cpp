@@ -64,17 +64,17 @@ QHash<QString, QString> connectionParts(const QString &text)
 
 } // namespace
 
-Connection::Connection() = default;
+Connection::Connection() : d(std::make_unique<Private>()) {}
 Connection::~Connection() = default;
 
 void Connection::open(const QString &connectionString)
 {
-    if (m_engine)
+    if (d->engine)
         throw Error(errnum::OperationNotAllowed, QStringLiteral("Operation is not allowed when the object is open."),
                     QStringLiteral("ADODB.Connection"));
     const auto parts = connectionParts(connectionString);
     if (parts.contains(QStringLiteral("driver")) || parts.contains(QStringLiteral("dsn"))) {
-        m_engine = detail::createOdbcEngine(connectionString);
+        d->engine = detail::createOdbcEngine(connectionString);
     } else {
         QString file = parts.value(QStringLiteral("data source"), parts.value(QStringLiteral("database")));
         if (parts.isEmpty())
@@ -82,25 +82,25 @@ void Connection::open(const QString &connectionString)
         if (file.isEmpty())
             throw Error(errnum::Unspecified, QStringLiteral("The connection string names no database: '%1'.").arg(connectionString),
                         QStringLiteral("ADODB.Connection"));
-        m_engine = detail::createSqliteEngine(file, m_commandTimeout);
+        d->engine = detail::createSqliteEngine(file, m_commandTimeout);
     }
     m_connectionString = connectionString;
     m_inTransaction = false;
-    m_engine->setTimeout(m_commandTimeout);
+    d->engine->setTimeout(m_commandTimeout);
 }
 
 void Connection::openFile(const QString &path)
 {
-    if (m_engine)
+    if (d->engine)
         throw Error(errnum::OperationNotAllowed, QStringLiteral("Operation is not allowed when the object is open."),
                     QStringLiteral("ADODB.Connection"));
     if (path.isEmpty())
         throw Error(errnum::Unspecified, QStringLiteral("No database file was named."), QStringLiteral("ADODB.Connection"));
     // SQLite reads a name that starts with "file:" as a URI; an absolute path never does.
-    m_engine = detail::createSqliteEngine(QFileInfo(path).absoluteFilePath(), m_commandTimeout);
+    d->engine = detail::createSqliteEngine(QFileInfo(path).absoluteFilePath(), m_commandTimeout);
     m_connectionString = fileConnectionString(path);
     m_inTransaction = false;
-    m_engine->setTimeout(m_commandTimeout);
+    d->engine->setTimeout(m_commandTimeout);
 }
 
 QString Connection::fileConnectionString(const QString &path)
@@ -115,25 +115,25 @@ QString Connection::fileConnectionString(const QString &path)
 
 void Connection::close()
 {
-    if (m_engine && m_inTransaction)
+    if (d->engine && m_inTransaction)
         rollbackTrans();
-    m_engine.reset();
+    d->engine.reset();
     m_inTransaction = false;
 }
 
 bool Connection::isOpen() const
 {
-    return m_engine != nullptr;
+    return d->engine != nullptr;
 }
 
 Dialect Connection::dialect() const
 {
-    return m_engine ? m_engine->dialect() : Dialect::None;
+    return d->engine ? d->engine->dialect() : Dialect::None;
 }
 
 qint64 Connection::execute(const QString &sql, const QVariantList &params)
 {
-    detail::Engine &e = engine();
+    detail::Engine &e = detail::engineOf(*this);
     QString text = sql;
     observeStatement(text, params);
     return e.execute(text, params);
@@ -141,7 +141,7 @@ qint64 Connection::execute(const QString &sql, const QVariantList &params)
 
 void Connection::beginTrans()
 {
-    detail::Engine &e = engine();
+    detail::Engine &e = detail::engineOf(*this);
     if (m_inTransaction)
         throw Error(errnum::Unspecified, QStringLiteral("A transaction is already open on this connection."),
                     QStringLiteral("ADODB.Connection"));
@@ -151,7 +151,7 @@ void Connection::beginTrans()
 
 void Connection::commitTrans()
 {
-    detail::Engine &e = engine();
+    detail::Engine &e = detail::engineOf(*this);
     if (!m_inTransaction)
         throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
     e.commit();
@@ -160,7 +160,7 @@ void Connection::commitTrans()
 
 void Connection::rollbackTrans()
 {
-    detail::Engine &e = engine();
+    detail::Engine &e = detail::engineOf(*this);
     if (!m_inTransaction)
         throw Error(errnum::Unspecified, QStringLiteral("No transaction is active."), QStringLiteral("ADODB.Connection"));
     try {
@@ -192,20 +192,21 @@ void Connection::transactionEnded()
 void Connection::setCommandTimeout(int seconds)
 {
     m_commandTimeout = seconds;
-    if (m_engine)
-        m_engine->setTimeout(seconds);
+    if (d->engine)
+        d->engine->setTimeout(seconds);
 }
 
 void Connection::executeNativeScript(const QString &script)
 {
-    engine().executeScript(script);
+    detail::engineOf(*this).executeScript(script);
 }
 
-detail::Engine &Connection::engine() const
+detail::Engine &detail::engineOf(const Connection &connection)
 {
-    if (!m_engine)
+    Engine *engine = Connection::Private::of(connection).engine.get();
+    if (!engine)
         notOpen();
-    return *m_engine;
+    return *engine;
 }
 
 } // namespace kadu2217

@@ -344,7 +344,7 @@ private:
 
 bool hasRows(Connection &connection, QLatin1String table)
 {
-    const auto cursor = connection.engine().query(QStringLiteral("select count(*) from %1").arg(table), {});
+    const auto cursor = detail::engineOf(connection).query(QStringLiteral("select count(*) from %1").arg(table), {});
     return cursor->next() && cursor->value(0).toLongLong() > 0;
 }
 

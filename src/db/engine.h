@@ -62,4 +62,19 @@ public:
 std::unique_ptr<Engine> createSqliteEngine(const QString &file, int timeoutSeconds);
 std::unique_ptr<Engine> createOdbcEngine(const QString &connectionString);
 
+// The engine of an open connection; on one that is not open, error 3709.
+Engine &engineOf(const Connection &connection);
+
 } // namespace kadu2217::detail
+
+namespace kadu2217 {
+
+class Connection::Private {
+public:
+    // Empty while the connection is not open.
+    std::unique_ptr<detail::Engine> engine;
+
+    static const Private &of(const Connection &connection) { return *connection.d; }
+};
+
+} // namespace kadu2217

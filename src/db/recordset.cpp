@@ -129,7 +129,7 @@ void Recordset::open(const QString &sql, const ConnectionPtr &connection, Cursor
     if (!connection)
         fail(errnum::NotConnected, QStringLiteral("The connection cannot be used to perform this operation. "
                                                   "It is either closed or invalid in this context."));
-    detail::Engine &engine = connection->engine();
+    detail::Engine &engine = detail::engineOf(*connection);
     QString text = sql;
     connection->observeStatement(text, params);
     m_cursor = engine.query(text, params);
@@ -342,7 +342,7 @@ void Recordset::requireUpdatable()
         fail(errnum::NotUpdatable, QStringLiteral("Current Recordset does not support updating. This may be a "
                                                   "limitation of the provider, or of the selected locktype."));
     if (!m_tableInfo)
-        m_tableInfo = m_connection->engine().tableInfo(m_table);
+        m_tableInfo = detail::engineOf(*m_connection).tableInfo(m_table);
 }
 
 void Recordset::addNew()
@@ -397,7 +397,7 @@ void Recordset::update()
         QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                    .arg(m_table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         m_connection->observeStatement(insert, params);
-        m_connection->engine().executeGenerated(insert, params);
+        detail::engineOf(*m_connection).executeGenerated(insert, params);
         m_editMode = EditMode::None;
         m_onAddedRow = true;
         return;
@@ -424,7 +424,7 @@ void Recordset::update()
     QString change =
         QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QLatin1Char(',')), keys.join(QStringLiteral(" AND ")));
     m_connection->observeStatement(change, params);
-    const qint64 changed = m_connection->engine().executeGenerated(change, params);
+    const qint64 changed = detail::engineOf(*m_connection).executeGenerated(change, params);
     if (changed == 0)
         fail(errnum::RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have been "
                                                    "changed since it was last read."));

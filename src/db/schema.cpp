@@ -55,7 +55,7 @@ void requireEmbedded(const Connection &connection)
 bool hasTable(Connection &connection, const QString &table)
 {
     try {
-        connection.engine().tableInfo(table);
+        detail::engineOf(connection).tableInfo(table);
         return true;
     } catch (const Error &error) {
         if (error.number() == errnum::InvalidObject)
@@ -95,7 +95,7 @@ int schemaVersion(Connection &connection)
     requireEmbedded(connection);
     if (!hasTable(connection, tables::schema_version::table))
         return 0;
-    const auto cursor = connection.engine().query(
+    const auto cursor = detail::engineOf(connection).query(
         QStringLiteral("select isnull(max(%1), 0) from %2")
             .arg(tables::schema_version::version, tables::schema_version::table), {});
     return cursor->next() ? cursor->value(0).toInt() : 0;

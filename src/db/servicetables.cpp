@@ -53,7 +53,7 @@ QStringList serviceTableNames()
 
 QStringList missingServiceTables(Connection &connection)
 {
-    const QStringList present = connection.engine().tableNames();
+    const QStringList present = detail::engineOf(connection).tableNames();
     QStringList missing;
     for (const QString &name : serviceTableNames()) {
         if (!present.contains(name, Qt::CaseInsensitive))
@@ -69,7 +69,7 @@ QStringList createMissingServiceTables(Connection &connection)
     for (const TableText &table : scriptTables()) {
         if (!missing.contains(table.name))
             continue;
-        connection.engine().executeGenerated(table.createText, {});
+        detail::engineOf(connection).executeGenerated(table.createText, {});
         created << table.name;
     }
     return created;

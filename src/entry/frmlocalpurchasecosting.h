@@ -1,6 +1,6 @@
 #pragma once
 
-#include <kadu2217/services.h>
+#include "services/services.h"
 
 #include "controls/formanchors.h"
 #include "entry/costingsave.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <kadu2217/services.h>
+#include "services/services.h"
 
 #include "shell/session.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <kadu2217/connection.h>
-#include <kadu2217/services.h>
+#include "services/services.h"
 
 #include <QDate>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "services/reportdefinition.h"
 
-#include <kadu2217/services.h>
+#include "services/services.h"
 
 #include <QHash>
 #include <QPointer>

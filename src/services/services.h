@@ -20,8 +20,9 @@ class FlexGrid;
 class ListView;
 
 // The suite's service components. The module creates each one by its programmatic name
-// ("BaseServices.clsDatabase", ...) through the registry below; a host may register its own
-// implementation under a name before it shows the module.
+// ("BaseServices.clsDatabase", ...) through the registry below; code linked with the layers
+// (tests, the host program) may register its own implementation under a name before it shows
+// the module. They take the module's own controls, so they are not part of the public API.
 class Service {
 public:
     virtual ~Service() = default;
