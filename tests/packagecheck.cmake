@@ -5,14 +5,7 @@
 # cmake -DBUILD_DIR=<build> -DSOURCE_DIR=<repo> -DWORK_DIR=<scratch> -DCPACK=<cpack> -P packagecheck.cmake
 cmake_minimum_required(VERSION 3.24)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-  if(NOT result EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command}\nfailed (${result}):\n${output}${errors}")
-  endif()
-  set(output "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/runcommand.cmake)
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 run(${CPACK} -G DEB --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}")
