@@ -8,6 +8,8 @@
 #include "controls/twips.h"
 #include "controls/vbcolor.h"
 #include "controls/vbkeys.h"
+#include "util/textorder.h"
+
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -458,6 +460,95 @@ private slots:
         QVERIFY(events.isEmpty());
         QCOMPARE(QList<int>({grid.row(), grid.col()}), QList<int>({2, 1}));
         QCOMPARE(grid.selectionModel()->currentIndex(), grid.model()->index(1, 1));
+    }
+
+    void caseBlindOrder_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("letters of either case") << "abc" << "ABD";
+        QTest::newRow("equal but for case") << "GR/lp/001" << "gr/LP/001";
+        QTest::newRow("underscore before the letters") << "a_" << "aB";
+        QTest::newRow("brackets between the cases") << "[" << "a";
+        QTest::newRow("digits and punctuation") << "10-2" << "10/1";
+        QTest::newRow("a prefix first") << "ab" << "AbC";
+        QTest::newRow("empty") << "" << "a";
+        QTest::newRow("accented letters") << "Émile" << "émilf";
+        QTest::newRow("accent after an ASCII prefix") << "caf\u00c9" << "CAFE";
+        QTest::newRow("sharp s and capital") << "stra\u00dfe" << "STRASSE";
+        QTest::newRow("final and capital sigma") << "\u03c2" << "\u03a3";
+        QTest::newRow("letters beyond 16 bits") << "x\U00010400" << "X\U00010428";
+        QTest::newRow("beyond 16 bits against ASCII") << "\U00010400" << "z";
+    }
+    void caseBlindOrder()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        // The grids sort and search by this order; it must be Qt's own, or a search misses rows.
+        const auto sign = [](int order) { return (order > 0) - (order < 0); };
+        QCOMPARE(sign(textorder::compareNoCase(a, b)), sign(QString::compare(a, b, Qt::CaseInsensitive)));
+        QCOMPARE(sign(textorder::compareNoCase(b, a)), sign(QString::compare(b, a, Qt::CaseInsensitive)));
+        QCOMPARE(textorder::compareNoCase(a, a), 0);
+    }
+
+    void gridResizesAfterSort_data()
+    {
+        QTest::addColumn<int>("kept"); // data rows left after the sort
+        QTest::addColumn<int>("cols");
+        QTest::newRow("fewer rows") << 3 << 3;
+        QTest::newRow("no rows") << 0 << 3;
+        QTest::newRow("fewer rows, fewer columns") << 4 << 2;
+        QTest::newRow("fewer rows, more columns") << 2 << 5;
+        QTest::newRow("every row, more columns") << 7 << 4;
+    }
+    void gridResizesAfterSort()
+    {
+        QFETCH(int, kept);
+        QFETCH(int, cols);
+        const QStringList keys{"d", "a", "g", "b", "f", "c", "e"};
+        TestedGrid grid;
+        grid.setCols(3);
+        grid.setRows(1);
+        for (int i = 0; i < keys.size(); ++i)
+            grid.addItem(QStringLiteral("%1\t%2\tx%1").arg(i).arg(keys.at(i)));
+        grid.setCellForeColorAt(2, 1, vbRed); // the row tagged 1
+        grid.setCellForeColorAt(5, 2, vbRed); // the row tagged 4
+        grid.setCol(1);
+        grid.sort(FlexSort::StringDescending);
+        QStringList order;
+        for (int r = 1; r < grid.rows(); ++r)
+            order << grid.textMatrix(r, 0);
+        QCOMPARE(order, QStringList({"2", "4", "6", "0", "5", "3", "1"}));
+
+        // Rows dropped and added again come back empty; the rows kept keep their cells and colours.
+        grid.setRows(1 + kept);
+        grid.setCols(cols);
+        grid.setRows(1 + kept + 2);
+        for (int r = 1; r < grid.rows(); ++r) {
+            const bool keptRow = r <= kept;
+            const int tag = keptRow ? order.at(r - 1).toInt() : -1;
+            for (int c = 0; c < cols; ++c) {
+                QString text;
+                if (keptRow && c < 3)
+                    text = QStringList{QString::number(tag), keys.at(tag), QStringLiteral("x%1").arg(tag)}.at(c);
+                QCOMPARE(grid.textMatrix(r, c), text);
+                const bool red = (tag == 1 && c == 1) || (tag == 4 && c == 2);
+                QCOMPARE(grid.cellForeColorAt(r, c), red ? vbRed : VbColor(0));
+            }
+        }
+        // A cell written after the sort lands in its own row and sorts with it.
+        grid.setTextMatrix(grid.rows() - 1, 1, QStringLiteral("0"));
+        grid.setRow(1);
+        grid.setCol(1);
+        grid.sort(FlexSort::StringAscending);
+        QStringList sorted;
+        for (int r = 1; r < grid.rows(); ++r)
+            sorted << grid.textMatrix(r, 1);
+        QStringList keptKeys;
+        for (int i = 0; i < kept; ++i)
+            keptKeys << keys.at(order.at(i).toInt());
+        std::sort(keptKeys.begin(), keptKeys.end());
+        QCOMPARE(sorted, QStringList({QString(), QStringLiteral("0")}) + keptKeys);
     }
 
     void gridMoveEvents()

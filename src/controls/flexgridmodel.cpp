@@ -39,7 +39,7 @@ Qt::Alignment alignmentFlags(int code, const QString &text)
 FlexGridModel::FlexGridModel(QWidget *view)
     : QAbstractTableModel(view), m_view(view)
 {
-    m_cells.resize(std::size_t(m_rows) * m_cols);
+    resizeStorage();
     m_alignments.assign(std::size_t(m_cols), FlexAlign::General);
 }
 
@@ -100,7 +100,7 @@ void FlexGridModel::setText(int row, int col, QString text)
     // Registers repeat many texts from row to row (flags, dates, shops);
     // sharing the cell above's buffer keeps a large fill compact.
     if (row > m_fixedRows) {
-        const QString &above = m_cells[i - std::size_t(m_cols)];
+        const QString &above = m_cells[cellIndex(row - 1, col)];
         if (above.constData() == text.constData() || above == text)
             text = above;
     }
@@ -252,10 +252,44 @@ void FlexGridModel::relayoutColumns(std::vector<T> &cells, int cols) const
 
 void FlexGridModel::resizeStorage()
 {
-    const std::size_t size = std::size_t(m_rows) * std::size_t(m_cols);
+    const std::size_t rows = std::size_t(m_rows);
+    const std::size_t oldRows = m_storageRow.size();
+    if (rows < oldRows)
+        releaseStorageRows(m_rows);
+    m_storageRow.resize(rows);
+    for (std::size_t row = oldRows; row < rows; ++row)
+        m_storageRow[row] = int(row);
+    const std::size_t size = rows * std::size_t(m_cols);
     m_cells.resize(size);
     if (!m_colors.empty())
         m_colors.resize(size, 0);
+}
+
+// The grid rows kept move into the storage rows the dropped ones leave free below keptRows,
+// so that storage can shrink from the end; only rows that a sort put beyond it move.
+void FlexGridModel::releaseStorageRows(int keptRows)
+{
+    std::vector<int> freed;
+    for (std::size_t row = std::size_t(keptRows); row < m_storageRow.size(); ++row) {
+        if (m_storageRow[row] < keptRows)
+            freed.push_back(m_storageRow[row]);
+    }
+    const std::size_t cols = std::size_t(m_cols);
+    auto next = freed.cbegin();
+    for (std::size_t row = 0; row < std::size_t(keptRows); ++row) {
+        const int from = m_storageRow[row];
+        if (from < keptRows)
+            continue;
+        const int to = *next++;
+        const auto move = [&](auto &cells) {
+            const auto source = cells.begin() + std::ptrdiff_t(std::size_t(from) * cols);
+            std::move(source, source + std::ptrdiff_t(cols), cells.begin() + std::ptrdiff_t(std::size_t(to) * cols));
+        };
+        move(m_cells);
+        if (!m_colors.empty())
+            move(m_colors);
+        m_storageRow[row] = to;
+    }
 }
 
 void FlexGridModel::announceAllCells()

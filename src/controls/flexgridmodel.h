@@ -12,7 +12,9 @@ namespace kadu2217 {
 
 // Texts of every cell, captions included, row after row in one vector; cell
 // colours in a second vector of the same shape that exists only once a cell
-// has been coloured. Model rows are grid rows below the fixed row.
+// has been coloured. Model rows are grid rows below the fixed row. A sort
+// permutes which storage row each grid row reads, not the cells themselves:
+// moving a large register's cells about costs more than sorting it.
 class FlexGridModel : public QAbstractTableModel
 {
 public:
@@ -54,8 +56,7 @@ private:
     std::vector<std::vector<SortKey>> sortKeys(int firstRow, int lastRow, int firstKey, int lastKey,
                                                int mode) const;
     static int compareKeys(const SortKey &a, const SortKey &b, int mode);
-    template<typename T>
-    void reorderRows(std::vector<T> &cells, int firstRow, const std::vector<int> &order) const;
+    void releaseStorageRows(int keptRows);
     template<typename T>
     void relayoutColumns(std::vector<T> &cells, int cols) const;
 
@@ -63,7 +64,7 @@ private:
     void resizeStorage();
     std::size_t cellIndex(int row, int col) const
     {
-        return std::size_t(row) * std::size_t(m_cols) + std::size_t(col);
+        return std::size_t(m_storageRow[std::size_t(row)]) * std::size_t(m_cols) + std::size_t(col);
     }
     void announceAllCells();
     void notifyCellChanged(int row, int col);
@@ -74,6 +75,7 @@ private:
     int m_fixedRows = 1;
     bool m_quiet = false;
     int m_publishedRows = 2; // rows the views know of; behind m_rows only during a bulk fill
+    std::vector<int> m_storageRow; // grid row -> row of m_cells and m_colors
     std::vector<QString> m_cells;
     std::vector<VbColor> m_colors;
     std::vector<int> m_alignments;

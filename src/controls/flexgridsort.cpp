@@ -2,6 +2,7 @@
 
 #include "controls/flexgridmodel.h"
 #include "util/numbertext.h"
+#include "util/textorder.h"
 
 #include <algorithm>
 #include <iterator>
@@ -56,11 +57,12 @@ void FlexGridModel::sortRows(int firstRow, int lastRow, int firstKey, int lastKe
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPosition(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
+    std::vector<int> sortedStorage(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
         newPosition[std::size_t(order[std::size_t(i)])] = i;
-    reorderRows(m_cells, firstRow, order);
-    if (!m_colors.empty())
-        reorderRows(m_colors, firstRow, order);
+        sortedStorage[std::size_t(i)] = m_storageRow[std::size_t(firstRow + order[std::size_t(i)])];
+    }
+    std::copy(sortedStorage.cbegin(), sortedStorage.cend(), m_storageRow.begin() + firstRow);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -115,46 +117,15 @@ int FlexGridModel::compareKeys(const SortKey &a, const SortKey &b, int mode)
             return a.rank < b.rank ? -1 : 1;
         if (a.rank == 1)
             return compareNumbers(a.number, b.number);
-        return QString::compare(*a.text, *b.text, Qt::CaseInsensitive);
+        return textorder::compareNoCase(*a.text, *b.text);
     case FlexSort::NumericAscending:
     case FlexSort::NumericDescending:
         return compareNumbers(a.number, b.number);
     case FlexSort::StringNoCaseAscending:
     case FlexSort::StringNoCaseDescending:
-        return QString::compare(*a.text, *b.text, Qt::CaseInsensitive);
+        return textorder::compareNoCase(*a.text, *b.text);
     default:
         return QString::compare(*a.text, *b.text, Qt::CaseSensitive);
-    }
-}
-
-// Follows the permutation's cycles with one row held aside: each cell moves once, and no
-// copy of the whole grid is needed.
-template<typename T>
-void FlexGridModel::reorderRows(std::vector<T> &cells, int firstRow, const std::vector<int> &order) const
-{
-    const std::size_t cols = std::size_t(m_cols);
-    const auto rowAt = [&cells, firstRow, cols](std::size_t row) {
-        return cells.begin() + std::ptrdiff_t((std::size_t(firstRow) + row) * cols);
-    };
-    std::vector<bool> placed(order.size(), false);
-    std::vector<T> held(cols);
-    for (std::size_t start = 0; start < order.size(); ++start) {
-        if (placed[start] || std::size_t(order[start]) == start) {
-            placed[start] = true;
-            continue;
-        }
-        std::move(rowAt(start), rowAt(start) + std::ptrdiff_t(cols), held.begin());
-        std::size_t target = start;
-        for (;;) {
-            placed[target] = true;
-            const std::size_t source = std::size_t(order[target]);
-            if (source == start) {
-                std::move(held.begin(), held.end(), rowAt(target));
-                break;
-            }
-            std::move(rowAt(source), rowAt(source) + std::ptrdiff_t(cols), rowAt(target));
-            target = source;
-        }
     }
 }
 
