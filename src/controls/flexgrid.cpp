@@ -3,6 +3,7 @@
 #include "controls/flexgridmodel.h"
 #include "controls/twips.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
@@ -69,6 +70,10 @@ FlexGrid::FlexGrid(QWidget *parent)
     : QTableView(parent), m_model(new FlexGridModel(this))
 {
     setModel(m_model);
+    // The headers highlight nothing; sharing the grid's selection would have them work out
+    // what to repaint at every move of it.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(m_model, horizontalHeader()));
+    verticalHeader()->setSelectionModel(new QItemSelectionModel(m_model, verticalHeader()));
     setItemDelegate(new FlexGridDelegate(this));
     // Selection and navigation are the grid's own (row, col, rowSel, colSel);
     // the view only shows them.
@@ -383,6 +388,22 @@ void FlexGrid::showEvent(QShowEvent *event)
 {
     QTableView::showEvent(event);
     applyTopRow();
+}
+
+// The grid paints its highlight from its own current cell and selection, moves and scrolls
+// itself, and repaints whenever they change (syncViewSelection); the selection model only
+// mirrors them. Working out the regions that changed cost a search keystroke most of its time,
+// so the view does it only for a screen reader, which hears of the change that way.
+void FlexGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    if (QAccessible::isActive())
+        QTableView::selectionChanged(selected, deselected);
+}
+
+void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (QAccessible::isActive())
+        QTableView::currentChanged(current, previous);
 }
 
 void FlexGrid::resizeEvent(QResizeEvent *event)
