@@ -4,6 +4,7 @@
 #include "controls/combobox.h"
 #include "controls/flexgrid.h"
 #include "db/values.h"
+#include "util/textorder.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -83,7 +84,7 @@ void FrmMaster::searchRegister()
     qsizetype found = -1;
     while (low <= high) {
         const qsizetype mid = (low + high) / 2;
-        const int order = key.compare(QStringView(texts.at(mid)).left(typed.size()), Qt::CaseInsensitive);
+        const int order = textorder::compareNoCase(key, QStringView(texts.at(mid)).left(typed.size()));
         if (order < 0) {
             high = mid - 1;
         } else if (order > 0) {

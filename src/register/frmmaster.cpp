@@ -204,6 +204,7 @@ void FrmMaster::Form_Load()
     m_activatedSinceShow = false;
     m_loaded = true;
     m_strUserRights.clear();
+    m_grantedRights.clear();
     m_cmdnew->setEnabled(false);
     m_cmdEdit->setEnabled(false);
     m_cmdDelete->setEnabled(false);
@@ -394,6 +395,7 @@ void FrmMaster::UserRights()
     const std::optional<QString> rights = readUserRights(s.adocon, s.intUserID, m_context.state.GIntInterfaceID);
     if (rights) {
         m_strUserRights = *rights;
+        m_grantedRights.clear();
         gateAllFromRights();
     }
 }
@@ -411,10 +413,17 @@ bool FrmMaster::fnUserRights(QString &strRights)
     return granted;
 }
 
-void FrmMaster::enableFrom(QPushButton *button, const char *letter)
+// The gating asks at every move of the current row, each keystroke of a search included; an
+// answer depends on the rights alone, so it is kept until they are read again.
+void FrmMaster::enableFrom(QPushButton *button, QString right)
 {
-    QString right = QString::fromLatin1(letter);
-    button->setEnabled(fnUserRights(right));
+    auto known = m_grantedRights.constFind(right);
+    if (known == m_grantedRights.cend()) {
+        const QString asked = right;
+        known = m_grantedRights.insert(asked, fnUserRights(right));
+    }
+    if (button->testAttribute(Qt::WA_ForceDisabled) == known.value())
+        button->setEnabled(known.value());
 }
 
 bool FrmMaster::currentRowIdEmpty() const
@@ -429,10 +438,10 @@ bool FrmMaster::currentRowFlag(int column) const
 
 void FrmMaster::gateAllFromRights()
 {
-    enableFrom(m_cmdnew, "N");
-    enableFrom(m_cmdEdit, "E");
-    enableFrom(m_cmdDelete, "D");
-    enableFrom(m_cmdPreview, "P");
+    enableFrom(m_cmdnew, QStringLiteral("N"));
+    enableFrom(m_cmdEdit, QStringLiteral("E"));
+    enableFrom(m_cmdDelete, QStringLiteral("D"));
+    enableFrom(m_cmdPreview, QStringLiteral("P"));
     keepRowLimits();
 }
 
@@ -458,8 +467,8 @@ void FrmMaster::gateAfterFill()
     } else if (currentRowFlag(kCancelledColumn)) {
         m_cmdDelete->setEnabled(false);
     } else {
-        enableFrom(m_cmdEdit, "E");
-        enableFrom(m_cmdDelete, "D");
+        enableFrom(m_cmdEdit, QStringLiteral("E"));
+        enableFrom(m_cmdDelete, QStringLiteral("D"));
     }
 }
 
@@ -470,8 +479,8 @@ void FrmMaster::gateOnActivation()
         m_cmdDelete->setEnabled(false);
         return;
     }
-    enableFrom(m_cmdEdit, "E");
-    enableFrom(m_cmdDelete, "D");
+    enableFrom(m_cmdEdit, QStringLiteral("E"));
+    enableFrom(m_cmdDelete, QStringLiteral("D"));
     if (currentRowFlag(kCostingDoneColumn))
         m_cmdDelete->setEnabled(false);
     keepRowLimits();
@@ -488,10 +497,10 @@ void FrmMaster::gateOnRowChange()
     if (m_flexMaster->textMatrix(m_flexMaster->row(), m_flexMaster->cols() - 1) == QLatin1String("Yes"))
         m_cmdDelete->setEnabled(false);
     else
-        enableFrom(m_cmdDelete, "D");
-    enableFrom(m_cmdnew, "N");
-    enableFrom(m_cmdEdit, "E");
-    enableFrom(m_cmdPreview, "P");
+        enableFrom(m_cmdDelete, QStringLiteral("D"));
+    enableFrom(m_cmdnew, QStringLiteral("N"));
+    enableFrom(m_cmdEdit, QStringLiteral("E"));
+    enableFrom(m_cmdPreview, QStringLiteral("P"));
     keepRowLimits();
 }
 
@@ -500,8 +509,8 @@ void FrmMaster::gateOnEnterCell()
     if (currentRowFlag(kCostingDoneColumn))
         m_cmdDelete->setEnabled(false);
     else
-        enableFrom(m_cmdDelete, "D");
-    enableFrom(m_cmdEdit, "E");
+        enableFrom(m_cmdDelete, QStringLiteral("D"));
+    enableFrom(m_cmdEdit, QStringLiteral("E"));
     keepRowLimits();
 }
 
@@ -510,7 +519,7 @@ void FrmMaster::gateOnClick()
     if (!currentRowFlag(kCostingDoneColumn))
         return;
     m_cmdDelete->setEnabled(false);
-    enableFrom(m_cmdEdit, "E");
+    enableFrom(m_cmdEdit, QStringLiteral("E"));
 }
 
 void FrmMaster::Form_Activate()

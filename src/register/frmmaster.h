@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <memory>
@@ -119,7 +120,7 @@ private:
     void gateAllFromRights();  // A
     void keepRowLimits();
     void paintRowRed(int row);
-    void enableFrom(QPushButton *button, const char *letter);
+    void enableFrom(QPushButton *button, QString right);
     bool currentRowIdEmpty() const;
     bool currentRowFlag(int column) const;
 
@@ -171,6 +172,7 @@ private:
     SearchOrder m_searchOrder;
     QDate m_dtFromDate;
     QString m_strUserRights;
+    QHash<QString, bool> m_grantedRights; // fnUserRights' answers for m_strUserRights
     bool m_loaded = false;
     bool m_activatedSinceShow = false;
 };
