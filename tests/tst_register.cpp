@@ -265,9 +265,18 @@ private slots:
         auto c = registerDatabase(rights);
         addCosting(c, 1, QStringLiteral("20120301"), 1, 1, 0, done);
         FrmMaster &w = openRegister(c);
-        const QString seen = QString::number(w.cmdnew()->isEnabled()) + QString::number(w.CmdEdit()->isEnabled())
-            + QString::number(w.CmdDelete()->isEnabled()) + QString::number(w.cmdPreview()->isEnabled());
-        QCOMPARE(seen, enabled);
+        const auto seen = [&w] {
+            return QString::number(w.cmdnew()->isEnabled()) + QString::number(w.CmdEdit()->isEnabled())
+                + QString::number(w.CmdDelete()->isEnabled()) + QString::number(w.cmdPreview()->isEnabled());
+        };
+        QCOMPARE(seen(), enabled);
+        // Rights read again on the next load gate the row moves from then on.
+        addCosting(c, 2, QStringLiteral("20120302"));
+        c->execute(QStringLiteral("delete from aUserRights"));
+        w.Form_Load();
+        w.Form_Activate();
+        w.FlexMaster()->setRow(w.FlexMaster()->row() == 1 ? 2 : 1);
+        QCOMPARE(seen().left(3), QStringLiteral("000"));
     }
 
     void opensWithTheFocusOnTheFirstEnabledCommand_data()
