@@ -172,6 +172,30 @@ private slots:
         QCOMPARE(readCellLeading, cellLeading);
     }
 
+    // Numbers written into statement texts: plain decimals, as short as reads back the same double.
+    void sqlNumberText_data()
+    {
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << 1234.0 << "1234";
+        QTest::newRow("negative half") << -0.5 << "-0.5";
+        QTest::newRow("a tenth") << 0.1 << "0.1";
+        QTest::newRow("a cost") << 201.3725 << "201.3725";
+        QTest::newRow("a third, fifteen digits do not read back") << 1.0 / 3 << "0.3333333333333333";
+        QTest::newRow("seventeen digits") << 0.1 + 0.2 << "0.30000000000000004";
+        QTest::newRow("large with decimals") << 123456789012.34567 << "123456789012.34567";
+        QTest::newRow("whole beyond 1e15") << 1e20 << "100000000000000000000";
+        QTest::newRow("small") << 1.5e-7 << "0.00000015";
+        QTest::newRow("just below a whole") << 2.9999999999999996 << "2.9999999999999996";
+    }
+    void sqlNumberText()
+    {
+        QFETCH(double, number);
+        QFETCH(QString, text);
+        QCOMPARE(value::sqlNumber(number), text);
+        QCOMPARE(value::sqlNumber(number).toDouble(), number);
+    }
+
     void readOnlyAndJoinedRecordsetsDoNotWrite()
     {
         auto c = newDb();

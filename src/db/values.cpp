@@ -4,7 +4,9 @@
 #include "db/tsql/sqldatetime.h"
 #include "util/numbertext.h"
 
+#include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace kadu2217::value {
@@ -276,15 +278,19 @@ QString sqlNumber(double v)
         overflow();
     if (v == std::floor(v) && std::fabs(v) < 1e15)
         return QString::number(qlonglong(v));
-    QString s = QString::number(v, 'g', 17);
-    // Prefer the shortest text that still reads back as the same double.
-    for (int precision = 15; precision < 17; ++precision) {
-        const QString shorter = QString::number(v, 'g', precision);
-        if (shorter.toDouble() == v) {
-            s = shorter;
+    // Prefer the shortest text that still reads back as the same double. The standard
+    // conversions are exact like Qt's, without its slow path for digits near a halfway point:
+    // a cancellation writes a thousand costs.
+    char digits[32];
+    std::to_chars_result written{};
+    for (int precision = 15; precision <= 17; ++precision) {
+        written = std::to_chars(std::begin(digits), std::end(digits), v, std::chars_format::general, precision);
+        double readBack = 0;
+        std::from_chars(std::begin(digits), written.ptr, readBack);
+        if (readBack == v)
             break;
-        }
     }
+    QString s = QString::fromLatin1(digits, written.ptr - digits);
     if (s.contains(QLatin1Char('e'))) {
         // SQL text wants plain decimal notation.
         s = QString::number(v, 'f', 20);
