@@ -293,6 +293,9 @@ QString Recordset::fieldName(int index) const
 
 int Recordset::fieldIndex(const QString &name) const
 {
+    // Names spelled as the index keeps them skip folding, which costs a loop over many rows.
+    if (const auto exact = m_index.constFind(name); exact != m_index.constEnd())
+        return *exact;
     return m_index.value(name.trimmed().toLower(), -1);
 }
 
