@@ -300,7 +300,7 @@ private slots:
         row("int arithmetic up to int's ends", "2147483646 + 1, -2147483647 - 1, 46340 * 46340, count(*) + 2147483644"
             " from flags", "2147483647|-2147483648|2147395600|2147483647");
         row("a literal beyond int is a decimal", "2147483648 + 1, round(9223372036854775807, -1)",
-            "2.14748e+09|9.22337e+18");
+            "2.14748e+09|9223372036854775810");
         row("hexadecimal literals", "0x414243, 0x4 x", "ABC|\x04");
         row("datetime's first and last values", "convert(datetime, '17530101'), convert(datetime, '99991231 23:59:59.997'),"
             " convert(datetime, 2958463)", "1753-01-01 00:00:00.000|9999-12-31 23:59:59.997|9999-12-31 00:00:00.000");
@@ -479,6 +479,40 @@ private slots:
                  QStringList("2"));
         const QString parentheses = "select " + QStringLiteral("(").repeated(300) + "2" + QStringLiteral(")").repeated(300);
         QCOMPARE(run(parentheses).rows, QStringList("2"));
+    }
+
+    void roundsDecimalLiteralsExactly_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("past bigint") << "round(9223372036854775807, -1)" << "9223372036854775810";
+        QTest::newRow("negative past bigint") << "round(-9223372036854775807, -1)" << "-9223372036854775810";
+        QTest::newRow("within bigint") << "round(9223372036854775807, -2)" << "9223372036854775800";
+        QTest::newRow("truncated") << "round(9223372036854775807, -1, 1)" << "9223372036854775800";
+        QTest::newRow("no places to round") << "round(9223372036854775807, 2)" << "9223372036854775807";
+        QTest::newRow("half away from zero") << "round(2147483655, -1) - 2147483600, round(-2147483655, -1) + 2147483600"
+                                             << "60|-60";
+        QTest::newRow("all digits rounded away") << "round(4999999999, -10), round(5000000000, -10, 1)" << "0|0";
+        QTest::newRow("into the next power of ten") << "round(5000000000, -10) - 9999999999" << "1";
+        QTest::newRow("38 digits") << "round(12345678901234567890123456789012345678, -30)"
+                                   << "12345679000000000000000000000000000000";
+        QTest::newRow("more places than decimal holds") << "round(12345678901234567890123456789012345678, -39)" << "0";
+    }
+
+    void roundsDecimalLiteralsExactly()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, result);
+        const Outcome outcome = run("select " + expression);
+        QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message));
+        QCOMPARE(outcome.rows, QStringList(result));
+    }
+
+    void roundRefusesToLeaveDecimal()
+    {
+        const Outcome outcome = run("select round(99999999999999999999999999999999999999, -1)");
+        QCOMPARE(outcome.error, errnum::Conversion);
+        QCOMPARE(outcome.message, QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
     }
 
     void roundRefusesToLeaveBigint()

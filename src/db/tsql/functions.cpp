@@ -547,6 +547,51 @@ void tsqlRound(sqlite3_context *context, int argc, sqlite3_value **argv)
                                             : roundHalfAwayFromZero(value, places));
 }
 
+// round() of a decimal literal beyond int, given as its digits: the literal is decimal(p, 0)
+// and its rounding is exact, one digit longer at most (up to decimal's 38), so that it may
+// pass bigint's end. The result is a float while a float holds it exactly, then an integer,
+// then the digits as text.
+void tsqlDecimalRound(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    using Digits = unsigned __int128;
+    const QByteArray text = utf8Of(argv[0]);
+    const bool negative = text.startsWith('-');
+    Digits magnitude = 0;
+    for (qsizetype i = negative ? 1 : 0; i < text.size(); ++i)
+        magnitude = magnitude * 10 + Digits(text[i] - '0');
+    constexpr int MaxPrecision = 38;
+    Digits largest = 1; // 10^38, decimal's first value out of reach
+    for (int i = 0; i < MaxPrecision; ++i)
+        largest *= 10;
+    const int places = sqlite3_value_int(argv[1]);
+    const bool truncate = argc > 2 && !isNull(argv[2]) && sqlite3_value_int(argv[2]) != 0;
+    if (places < -MaxPrecision) {
+        magnitude = 0;
+    } else if (places < 0) {
+        Digits unit = 1;
+        for (int i = 0; i < -places; ++i)
+            unit *= 10;
+        const Digits rest = magnitude % unit;
+        magnitude -= rest;
+        if (!truncate && rest >= unit - rest)
+            magnitude += unit;
+    }
+    if (magnitude >= largest)
+        return conversionError(context, arithmeticOverflowMessage("numeric"));
+    if (magnitude <= Digits(1) << std::numeric_limits<double>::digits)
+        return sqlite3_result_double(context, negative ? -double(magnitude) : double(magnitude));
+    if (magnitude <= Digits(std::numeric_limits<qint64>::max()))
+        return sqlite3_result_int64(context, negative ? -qint64(magnitude) : qint64(magnitude));
+    QByteArray digits;
+    for (; magnitude > 0; magnitude /= 10)
+        digits.prepend(char('0' + int(magnitude % 10)));
+    if (negative)
+        digits.prepend('-');
+    sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
+}
+
 void floorOrCeiling(sqlite3_context *context, sqlite3_value **argv, bool ceiling)
 {
     if (isNull(argv[0]))
@@ -819,7 +864,7 @@ const BuiltIn BuiltIns[] = {
     {"object_id", F::List, 1, 1, R::Integer, W::ObjectId, nullptr},
     {"replace", F::List, 3, 3, R::Text, W::AllTextCall, "tsql_replace", tsqlReplace},
     {"right", F::List, 2, 2, R::Text, W::TextCall, "tsql_right", tsqlRight},
-    {"round", F::List, 2, 3, R::Number, W::Call, "tsql_round", tsqlRound},
+    {"round", F::List, 2, 3, R::Number, W::Round, "tsql_round", tsqlRound},
     {"rtrim", F::List, 1, 1, R::Text, W::TextCall, "tsql_rtrim", tsqlRTrim},
     {"substring", F::List, 3, 3, R::Text, W::TextCall, "tsql_substring", tsqlSubstring},
     {"sum", F::Aggregate, 1, 1, R::NumberOrUnknown, W::Call, "sum"},
@@ -851,6 +896,8 @@ void registerFunctions(sqlite3 *db)
     define(db, "tsql_intrange", 1, tsqlIntRange);
     define(db, "tsql_float", 1, tsqlFloat);
     define(db, "tsql_decimal", 2, tsqlDecimal);
+    define(db, "tsql_decimal_round", 2, tsqlDecimalRound);
+    define(db, "tsql_decimal_round", 3, tsqlDecimalRound);
     define(db, "tsql_money", 1, tsqlMoney);
     define(db, "tsql_varchar", 2, tsqlVarchar);
     define(db, "tsql_char", 2, tsqlChar);

@@ -65,6 +65,8 @@ private:
     void caseExpression(const Node &n);
     void function(const Node &n);
     void isNull(const Node &n);
+    QString decimalDigits(int index) const;
+    void round(const Node &n);
     void objectId(int argument);
     void convert(const Node &n);
 
@@ -466,6 +468,37 @@ void Printer::isNull(const Node &n)
     put(')');
 }
 
+// The digits of an integer literal beyond int, which T-SQL reads as a decimal, signed when
+// negated; empty for any other value.
+QString Printer::decimalDigits(int index) const
+{
+    const Node &n = node(index);
+    if (n.kind == NodeKind::Negate) {
+        const QString digits = decimalDigits(n.a);
+        return digits.isEmpty() || digits.startsWith(QLatin1Char('-')) ? QString() : QLatin1Char('-') + digits;
+    }
+    if (n.kind != NodeKind::Decimal || m_ast.tokens[n.token].kind != TokenKind::Integer)
+        return QString();
+    return m_ast.tokenText(n.token).toString();
+}
+
+// A decimal literal rounds exactly, on its digits: a float would lose the last of them.
+void Printer::round(const Node &n)
+{
+    const QString digits = decimalDigits(n.b);
+    if (digits.isEmpty()) {
+        call(n.function->sqlName, n.b);
+        return;
+    }
+    put(QLatin1String("tsql_decimal_round("));
+    quotedLiteral(digits);
+    for (int arg = node(n.b).next; arg >= 0; arg = node(arg).next) {
+        put(QLatin1String(", "));
+        expression(arg);
+    }
+    put(')');
+}
+
 void Printer::objectId(int argument)
 {
     put(QLatin1String("(SELECT id FROM sys_objects WHERE name = "));
@@ -488,6 +521,7 @@ void Printer::function(const Node &n)
     switch (builtIn.writing) {
     case Writing::IfNull: isNull(n); return;
     case Writing::ObjectId: objectId(first); return;
+    case Writing::Round: round(n); return;
     case Writing::Call: call(builtIn.sqlName, first); return;
     case Writing::TextCall:
     case Writing::AllTextCall:
