@@ -481,6 +481,49 @@ private slots:
         QCOMPARE(run(parentheses).rows, QStringList("2"));
     }
 
+    // Arithmetic SQLite's own operators cannot do for SQL Server nests as deep as the parser
+    // allows, on a text column or on parameters (unbound here, so NULL).
+    void runsNestedArithmeticOnUntypedValues_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("result");
+        const auto leftNested = [](const char *name, const QString &inner, const QString &term, int depth,
+                                   const QString &result) {
+            QTest::newRow(name) << QStringLiteral("(").repeated(depth) + inner + term.repeated(depth) << result;
+        };
+        const auto rightNested = [](const char *name, const QString &term, const QString &inner, int depth,
+                                    const QString &result) {
+            QTest::newRow(name) << term.repeated(depth) + inner + QStringLiteral(")").repeated(depth) << result;
+        };
+        const int deepest = tsql::MaxDepth - 2; // the select list and the outermost parenthesis
+        leftNested("plus on text, 35 deep", "a", " + 1)", 35, "1035");
+        leftNested("plus on text, 100 deep", "a", " + 1)", 100, "1100");
+        leftNested("plus on text, as deep as the parser goes", "a", " + 1)", deepest, QString::number(1000 + deepest));
+        leftNested("minus on text past one call's operands", "a", " - 1)", 300, "700");
+        rightNested("minus on text nested to the right", "1 - (", "a", 301, "-999");
+        leftNested("every operator on text", "a", " * 2 / '2' % '100000' - 1 + 1)", 100, "1000");
+        leftNested("parameters, 35 deep", "?", " + 1)", 35, "NULL");
+        leftNested("parameters, 100 deep", "?", " + 1)", 100, "NULL");
+        leftNested("parameters, as deep as the parser goes", "?", " + 1)", deepest, "NULL");
+    }
+
+    void runsNestedArithmeticOnUntypedValues()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, result);
+        const Outcome outcome = run("select " + expression + " from (select '1000' a) t");
+        QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message.left(200)));
+        QCOMPARE(outcome.rows, QStringList(result));
+    }
+
+    void calculationRefusesAProgramThatDoesNotFit()
+    {
+        sqlite3_stmt *statement = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(m_db, "select tsql_calc('.+', 1)", -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ERROR);
+        sqlite3_finalize(statement);
+    }
+
     void roundsDecimalLiteralsExactly_data()
     {
         QTest::addColumn<QString>("expression");
