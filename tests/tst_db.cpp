@@ -377,6 +377,43 @@ private slots:
         QCOMPARE(rows(), before);
     }
 
+    // Arithmetic on a text column and on parameters nests as deep as the translation reads.
+    void nestsArithmeticOnTextAndParameters_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("35") << 35;
+        QTest::newRow("100") << 100;
+        QTest::newRow("the deepest the translation reads") << 998;
+    }
+    void nestsArithmeticOnTextAndParameters()
+    {
+        QFETCH(int, depth);
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id, name) values (1, '7')"));
+        const QString open = QStringLiteral("(").repeated(depth);
+        const QString terms = QStringLiteral(" + 1)").repeated(depth);
+        const auto rows = testsupport::queryRows(c, "select " + open + "name" + terms + " from t");
+        QCOMPARE(rows, QVector<QVariantList>({{qlonglong(7 + depth)}}));
+        QCOMPARE(testsupport::queryValue(c, "select " + open + "?" + terms, {QStringLiteral("5")}),
+                 QVariant(qlonglong(5 + depth)));
+    }
+
+    // Nesting SQLite's parser has no room for fails as SQL Server's own nesting limit does.
+    void reportsNestingBeyondSqliteAsTooDeep()
+    {
+        auto c = newDb();
+        const QString statement = "select " + QStringLiteral("(").repeated(100) + "name"
+            + QStringLiteral(" + 1) * 1.5").repeated(100) + " from t";
+        try {
+            c->execute(statement);
+            QFAIL("the statement ran");
+        } catch (const Error &e) {
+            QCOMPARE(e.description(), QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite "
+                                                     "the query or break it up into smaller queries."));
+            QCOMPARE(e.number(), errnum::SqlSyntax);
+        }
+    }
+
     // SQLite takes some 3 s to prepare an IN list of 2,000,000 values and cannot be stopped
     // meanwhile: the statement fails as timed out instead of going on to run.
     void timeoutCoversTranslationAndPreparation()

@@ -10,6 +10,9 @@ namespace kadu2217::tsql {
 // construct outside what the embedded database supports.
 [[noreturn]] void fail(const QString &message);
 
+// SQL Server's words for a statement nested deeper than it, or SQLite's parser, takes.
+QString nestedTooDeeplyMessage();
+
 // A value the statement itself converts and SQL Server would refuse.
 [[noreturn]] void failConversion(const QString &message);
 

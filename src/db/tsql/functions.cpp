@@ -2,6 +2,7 @@
 
 #include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
+#include "db/tsql/failure.h"
 #include "db/tsql/lexer.h"
 #include "db/tsql/sqldatetime.h"
 
@@ -1001,6 +1002,12 @@ qint32 errorNumberForMessage(QString &message)
     }
     if (message.startsWith(StatementMarker)) {
         message.remove(0, StatementMarker.size());
+        return errnum::SqlSyntax;
+    }
+    // expressions the translation cannot flatten, such as CASE in CASE, may still nest deeper
+    // than SQLite's parser has room for
+    if (message == QLatin1String("parser stack overflow")) {
+        message = nestedTooDeeplyMessage();
         return errnum::SqlSyntax;
     }
     return 0;

@@ -78,8 +78,7 @@ private:
 
     [[noreturn]] static void tooDeep()
     {
-        fail(QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the query "
-                            "or break it up into smaller queries."));
+        fail(nestedTooDeeplyMessage());
     }
     // Held by every reader that can call itself again, so that parentheses, which leave no
     // node behind, cannot run the stack out either.

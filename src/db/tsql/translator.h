@@ -35,7 +35,8 @@ inline constexpr qsizetype MaxStatementLength = qsizetype(65536) * 4096 / 2;
 Translation translate(const QString &statement, const Catalog &catalog);
 
 // Failures raised inside the registered functions carry a marker in their message; this
-// strips it and answers the ADO number for it, or 0 when the message has none.
+// strips it and answers the ADO number for it, or 0 when the message has none. SQLite's
+// parser running out of room becomes SQL Server's nested too deeply syntax error.
 qint32 errorNumberForMessage(QString &message);
 
 // The T-SQL functions and the TSQL collation (letter case and trailing blanks ignored).
