@@ -452,23 +452,24 @@ private slots:
         QCOMPARE(outcome.error, errnum::SqlSyntax);
     }
 
-    // What SQLite could not prepare in a time the command timeout can bound.
-    void refusesStatementsTooLargeToPrepare()
+    void refusesStatementsLongerThanSqlServerTakes()
     {
-        const auto cases = [](int branches) {
-            QStringList whens;
-            for (int i = 0; i < branches; ++i)
-                whens << QStringLiteral("when v = %1 then %1").arg(i);
-            return "select case " + whens.join(' ') + " end from flags";
-        };
-        QCOMPARE(run(cases(tsql::MaxWhenBranches)).rows.size(), 3);
-        const Outcome tooMany = run(cases(tsql::MaxWhenBranches / 2) + " where v in (select case " +
-                                    cases(tsql::MaxWhenBranches / 2 + 1).mid(12) + ")");
-        QCOMPARE(tooMany.error, errnum::SqlSyntax);
-        QVERIFY2(tooMany.message.startsWith("A statement with more than 10000 WHEN branches"), qPrintable(tooMany.message));
         const Outcome tooLong = run("select 1" + QString(tsql::MaxStatementLength, QLatin1Char(' ')));
         QCOMPARE(tooLong.error, errnum::SqlSyntax);
         QVERIFY2(tooLong.message.startsWith("The statement is 134217736 characters long"), qPrintable(tooLong.message));
+    }
+
+    void translationStopsAtTheDeadline()
+    {
+        const QString statement = "select 1 where 1 in (" + QStringLiteral("1, ").repeated(5000) + "1)";
+        QVERIFY(!tsql::translate(statement, m_catalog).sql.isEmpty());
+        try {
+            tsql::translate(statement, m_catalog, QDeadlineTimer(0));
+            QFAIL("translated after the deadline");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), errnum::Timeout);
+            QCOMPARE(e.description(), QStringLiteral("Query timeout expired"));
+        }
     }
 
     void runsLongChainsWithinTheLimit()

@@ -77,6 +77,7 @@ private:
     const Catalog &m_catalog;
     QString &m_out;
     bool m_withinIntRun = false;
+    qsizetype m_printed = 0; // expressions, for the deadline
 };
 
 void Printer::identifier(int token)
@@ -651,6 +652,7 @@ void Printer::convert(const Node &n)
 
 void Printer::expression(int index)
 {
+    checkDeadline(m_ast.deadline, ++m_printed);
     const Node &n = node(index);
     if (m_withinIntRun && n.kind != NodeKind::Arithmetic) {
         // an operand of its own, such as a function's argument, checks its own int arithmetic
@@ -958,12 +960,13 @@ void Printer::statement()
 
 } // namespace
 
-Translation translate(const QString &statement, const Catalog &catalog)
+Translation translate(const QString &statement, const Catalog &catalog, QDeadlineTimer deadline)
 {
     if (statement.size() > MaxStatementLength)
         fail(QStringLiteral("The statement is %1 characters long; SQL Server takes up to %2.")
                  .arg(statement.size()).arg(MaxStatementLength));
     thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
+    ast.deadline = deadline;
     parse(statement, ast);
     assignTypes(ast, catalog);
     Translation result;
