@@ -9,10 +9,11 @@
 #include <kadu2217/error.h>
 #include <sqlite3.h>
 
+#include <QVarLengthArray>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 // The T-SQL functions the translation calls, all named tsql_* so that none replaces one of
 // SQLite's own. A failure is reported as SQL Server words it, behind a marker that
@@ -744,18 +745,17 @@ bool applyOperator(sqlite3_context *context, char op, Operand &left, const Opera
 void tsqlCalculate(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     const QByteArray program = utf8Of(argv[0]);
-    std::vector<Operand> stack;
-    stack.reserve(std::size_t(argc));
+    QVarLengthArray<Operand, 8> stack; // a left-leaning tree, the usual one, needs two
     int next = 1;
     for (const char step : program) {
         if (step == '.' && next < argc) {
-            stack.push_back(operandOf(argv[next++]));
+            stack.append(operandOf(argv[next++]));
             continue;
         }
         if (step == '.' || stack.size() < 2)
             return sqlite3_result_error(context, "tsql_calc: the program does not fit its operands", -1);
         const Operand right = std::move(stack.back());
-        stack.pop_back();
+        stack.removeLast();
         if (!applyOperator(context, step, stack.back(), right))
             return;
     }
