@@ -302,6 +302,8 @@ private slots:
         row("a literal beyond int is a decimal", "2147483648 + 1, round(9223372036854775807, -1)",
             "2.14748e+09|9223372036854775810");
         row("hexadecimal literals", "0x414243, 0x4 x", "ABC|\x04");
+        row("a bigint column's arithmetic goes as far as bigint's", "v - 1, v * 1 - v, round(9223372036854775807, -2) - v"
+            " from big", "9223372036854775806|0|-7");
         row("datetime's first and last values", "convert(datetime, '17530101'), convert(datetime, '99991231 23:59:59.997'),"
             " convert(datetime, 2958463)", "1753-01-01 00:00:00.000|9999-12-31 23:59:59.997|9999-12-31 00:00:00.000");
     }
@@ -379,6 +381,8 @@ private slots:
         fails("int subtraction beyond int", "select -2147483647 - 2", conversion, intOverflow);
         fails("int multiplication beyond int", "select 65536 * 65536", conversion, intOverflow);
         fails("count times an int beyond int", "select count(*) * 2147483647 from flags", conversion, intOverflow);
+        fails("a bigint column beyond bigint", "select v + 1 from big", conversion,
+              "Arithmetic overflow error converting expression to data type bigint.");
         fails("float literal beyond float", "select 1e309", conversion,
               "The floating point value '1e309' is out of the range of computer representation (8 bytes).");
         fails("decimal literal beyond 38 digits", "select 1000000000000000000000000000000000000000", conversion,

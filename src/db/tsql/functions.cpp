@@ -703,9 +703,12 @@ bool applyOperator(sqlite3_context *context, char op, Operand &left, const Opera
             result = overflow ? 0 : op == '/' ? a / b : a % b;
             break;
         }
-        // int operands give an int, which must hold the result
-        if (overflow || result < INT32_MIN || result > INT32_MAX) {
-            conversionError(context, arithmeticOverflowMessage("int"));
+        // int operands give an int, which must hold the result; an operand beyond int's range
+        // is a bigint (or a whole decimal), which goes as far as bigint's
+        const auto isInt = [](qint64 value) { return value >= INT32_MIN && value <= INT32_MAX; };
+        const bool ints = isInt(a) && isInt(b);
+        if (overflow || (ints && !isInt(result))) {
+            conversionError(context, arithmeticOverflowMessage(ints ? "int" : "bigint"));
             return false;
         }
         left = Operand();
