@@ -301,6 +301,9 @@ private slots:
             " from flags", "2147483647|-2147483648|2147395600|2147483647");
         row("a literal beyond int is a decimal", "2147483648 + 1, round(9223372036854775807, -1)",
             "2.14748e+09|9223372036854775810");
+        row("a decimal literal keeps its digits", "9223372036854775807, -9223372036854775807, 9007199254740993 - 1,"
+            " convert(varchar(20), 9007199254740993), case when 9007199254740993 = 9007199254740992 then 1 else 0 end",
+            "9223372036854775807|-9223372036854775807|9007199254740992|9007199254740993|0");
         row("hexadecimal literals", "0x414243, 0x4 x", "ABC|\x04");
         row("a bigint column's arithmetic goes as far as bigint's", "v - 1, v * 1 - v, round(9223372036854775807, -2) - v"
             " from big", "9223372036854775806|0|-7");

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -250,6 +251,15 @@ void Printer::call(const char *name, int firstArgument)
         expression(arg);
     }
     put(')');
+}
+
+// Whether an integer's digits are past the whole numbers a float holds exactly but within a
+// 64-bit integer: a decimal literal of them stays an integer in SQLite, to keep its digits.
+bool isExactOnlyAsInteger(QStringView digits)
+{
+    bool ok = false;
+    const qlonglong value = digits.toLongLong(&ok);
+    return ok && value > qlonglong(1) << std::numeric_limits<double>::digits;
 }
 
 bool isNonZeroNumber(const Ast &ast, const Node &n)
@@ -667,8 +677,8 @@ void Printer::expression(int index)
     case NodeKind::Float: put(m_ast.tokenText(n.token)); return;
     case NodeKind::Decimal:
         put(m_ast.tokenText(n.token));
-        if (m_ast.tokens[n.token].kind == TokenKind::Integer)
-            put(QLatin1String(".0")); // digits beyond int: SQLite would read them as an integer
+        if (m_ast.tokens[n.token].kind == TokenKind::Integer && !isExactOnlyAsInteger(m_ast.tokenText(n.token)))
+            put(QLatin1String(".0")); // digits beyond int are a decimal: SQLite would read them as an integer
         return;
     case NodeKind::Binary: {
         // SQL Server reads 0x1 as 0x01
