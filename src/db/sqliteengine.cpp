@@ -357,17 +357,17 @@ private:
             // growing with the square of their number (20 s for a CASE of 100,000 branches)
             // and without looking for an interrupt: a large statement computes its constants
             // where they stand instead, and its preparation stops at the deadline.
-            if (large)
-                sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, kFactorOutConstants);
             int rc;
             {
                 std::optional<Watchdog> watchdog;
                 if (large && m_timeoutMs > 0)
                     watchdog.emplace(m_db, deadline());
+                if (large)
+                    sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, kFactorOutConstants);
                 rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr);
+                if (large)
+                    sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, 0);
             }
-            if (large)
-                sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, m_db, 0);
             if (rc != SQLITE_OK)
                 throw engineError(m_db, rc);
         }
