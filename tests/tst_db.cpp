@@ -1,6 +1,7 @@
 #include "db/connection.h"
 #include "db/error.h"
 #include "db/recordset.h"
+#include "db/tsql/ast.h"
 #include "db/values.h"
 #include "testsupport.h"
 #include "util/numbertext.h"
@@ -401,24 +402,89 @@ private slots:
         QCOMPARE(rows(), before);
     }
 
-    // SQLite takes some 3 s to prepare an IN list of 2,000,000 values and cannot be stopped
-    // meanwhile: the statement fails as timed out instead of going on to run.
-    void timeoutCoversTranslationAndPreparation()
+    // Arithmetic on a text column and on parameters nests as deep as the translation reads.
+    void nestsArithmeticOnTextAndParameters_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("35") << 35;
+        QTest::newRow("100") << 100;
+        QTest::newRow("the deepest the translation reads") << tsql::MaxDepth - 2; // the select list, the outermost (
+    }
+    void nestsArithmeticOnTextAndParameters()
+    {
+        QFETCH(int, depth);
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id, name) values (1, '7')"));
+        const QString open = QStringLiteral("(").repeated(depth);
+        const QString terms = QStringLiteral(" + 1)").repeated(depth);
+        const auto rows = testsupport::queryRows(c, "select " + open + "name" + terms + " from t");
+        QCOMPARE(rows, QVector<QVariantList>({{qlonglong(7 + depth)}}));
+        QCOMPARE(testsupport::queryValue(c, "select " + open + "?" + terms, {QStringLiteral("5")}),
+                 QVariant(qlonglong(5 + depth)));
+    }
+
+    // Nesting SQLite's parser still has no room for, as in arithmetic that alternates between
+    // SQLite's operators and calculated ones, fails with the nesting limit's error, not SQLite's.
+    void reportsNestingBeyondSqliteAsTooDeep()
     {
         auto c = newDb();
-        c->setCommandTimeout(1);
+        const QString statement = "select " + QStringLiteral("(").repeated(100) + "name"
+            + QStringLiteral(" + 1) * 1.5").repeated(100) + " from t";
+        try {
+            c->execute(statement);
+            QFAIL("the statement ran");
+        } catch (const Error &e) {
+            QCOMPARE(e.description(), QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite "
+                                                     "the query or break it up into smaller queries."));
+            QCOMPARE(e.number(), errnum::SqlSyntax);
+        }
+    }
+
+    // Statements that take SQLite seconds to prepare: an IN list of 2,000,000 values, a CASE
+    // of 1,000,000 branches. The timeout stops their translation or preparation, not after.
+    void timeoutCoversTranslationAndPreparation_data()
+    {
+        QTest::addColumn<QString>("statement");
         QStringList values;
         for (int i = 0; i < 2000000; ++i)
             values << QString::number(i);
-        const QString statement = "select count(*) from t where id in (" + values.join(',') + ")";
+        QTest::newRow("IN list") << "select count(*) from t where id in (" + values.join(',') + ")";
+        QStringList branches;
+        for (int i = 0; i < 1000000; ++i)
+            branches << QStringLiteral("when id = %1 then %1").arg(i);
+        QTest::newRow("CASE") << "select case " + branches.join(' ') + " end from t";
+    }
+    void timeoutCoversTranslationAndPreparation()
+    {
+        QFETCH(QString, statement);
+        auto c = newDb();
+        c->setCommandTimeout(1);
+        QElapsedTimer clock;
+        clock.start();
         try {
             c->execute(statement);
             QFAIL("the statement ran");
         } catch (const Error &e) {
             QCOMPARE(e.number(), errnum::Timeout);
         }
+        // SQLite turns the last of the statement into its program without looking for an
+        // interrupt, in time growing with the statement's length
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
         c->setCommandTimeout(0);
         c->execute(QStringLiteral("select 1")); // the connection goes on working
+    }
+
+    // A CASE of 100,000 branches took SQLite 20 s to prepare, in time growing with the square
+    // of its constants.
+    void preparesManyBranchesInTime()
+    {
+        auto c = newDb();
+        c->execute(QStringLiteral("insert into t (id) values (99999)"));
+        c->setCommandTimeout(10);
+        QStringList branches;
+        for (int i = 0; i < 100000; ++i)
+            branches << QStringLiteral("when id = %1 then %1").arg(i);
+        QCOMPARE(testsupport::queryValue(c, "select case " + branches.join(' ') + " end from t"), QVariant(qlonglong(99999)));
     }
 
     void datetimeColumnsReadAsDatetimes()

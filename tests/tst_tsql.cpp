@@ -300,8 +300,13 @@ private slots:
         row("int arithmetic up to int's ends", "2147483646 + 1, -2147483647 - 1, 46340 * 46340, count(*) + 2147483644"
             " from flags", "2147483647|-2147483648|2147395600|2147483647");
         row("a literal beyond int is a decimal", "2147483648 + 1, round(9223372036854775807, -1)",
-            "2.14748e+09|9.22337e+18");
+            "2.14748e+09|9223372036854775810");
+        row("a decimal literal keeps its digits", "9223372036854775807, -9223372036854775807, 9007199254740993 - 1,"
+            " convert(varchar(20), 9007199254740993), case when 9007199254740993 = 9007199254740992 then 1 else 0 end",
+            "9223372036854775807|-9223372036854775807|9007199254740992|9007199254740993|0");
         row("hexadecimal literals", "0x414243, 0x4 x", "ABC|\x04");
+        row("a bigint column's arithmetic goes as far as bigint's", "v - 1, v * 1 - v, round(9223372036854775807, -2) - v"
+            " from big", "9223372036854775806|0|-7");
         row("datetime's first and last values", "convert(datetime, '17530101'), convert(datetime, '99991231 23:59:59.997'),"
             " convert(datetime, 2958463)", "1753-01-01 00:00:00.000|9999-12-31 23:59:59.997|9999-12-31 00:00:00.000");
     }
@@ -379,6 +384,8 @@ private slots:
         fails("int subtraction beyond int", "select -2147483647 - 2", conversion, intOverflow);
         fails("int multiplication beyond int", "select 65536 * 65536", conversion, intOverflow);
         fails("count times an int beyond int", "select count(*) * 2147483647 from flags", conversion, intOverflow);
+        fails("a bigint column beyond bigint", "select v + 1 from big", conversion,
+              "Arithmetic overflow error converting expression to data type bigint.");
         fails("float literal beyond float", "select 1e309", conversion,
               "The floating point value '1e309' is out of the range of computer representation (8 bytes).");
         fails("decimal literal beyond 38 digits", "select 1000000000000000000000000000000000000000", conversion,
@@ -452,23 +459,24 @@ private slots:
         QCOMPARE(outcome.error, errnum::SqlSyntax);
     }
 
-    // What SQLite could not prepare in a time the command timeout can bound.
-    void refusesStatementsTooLargeToPrepare()
+    void refusesStatementsLongerThanSqlServerTakes()
     {
-        const auto cases = [](int branches) {
-            QStringList whens;
-            for (int i = 0; i < branches; ++i)
-                whens << QStringLiteral("when v = %1 then %1").arg(i);
-            return "select case " + whens.join(' ') + " end from flags";
-        };
-        QCOMPARE(run(cases(tsql::MaxWhenBranches)).rows.size(), 3);
-        const Outcome tooMany = run(cases(tsql::MaxWhenBranches / 2) + " where v in (select case " +
-                                    cases(tsql::MaxWhenBranches / 2 + 1).mid(12) + ")");
-        QCOMPARE(tooMany.error, errnum::SqlSyntax);
-        QVERIFY2(tooMany.message.startsWith("A statement with more than 10000 WHEN branches"), qPrintable(tooMany.message));
         const Outcome tooLong = run("select 1" + QString(tsql::MaxStatementLength, QLatin1Char(' ')));
         QCOMPARE(tooLong.error, errnum::SqlSyntax);
         QVERIFY2(tooLong.message.startsWith("The statement is 134217736 characters long"), qPrintable(tooLong.message));
+    }
+
+    void translationStopsAtTheDeadline()
+    {
+        const QString statement = "select 1 where 1 in (" + QStringLiteral("1, ").repeated(5000) + "1)";
+        QVERIFY(!tsql::translate(statement, m_catalog).sql.isEmpty());
+        try {
+            tsql::translate(statement, m_catalog, QDeadlineTimer(0));
+            QFAIL("translated after the deadline");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), errnum::Timeout);
+            QCOMPARE(e.description(), QStringLiteral("Query timeout expired"));
+        }
     }
 
     void runsLongChainsWithinTheLimit()
@@ -479,6 +487,83 @@ private slots:
                  QStringList("2"));
         const QString parentheses = "select " + QStringLiteral("(").repeated(300) + "2" + QStringLiteral(")").repeated(300);
         QCOMPARE(run(parentheses).rows, QStringList("2"));
+    }
+
+    // Arithmetic SQLite's own operators cannot do for SQL Server nests as deep as the parser
+    // allows, on a text column or on parameters (unbound here, so NULL).
+    void runsNestedArithmeticOnUntypedValues_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("result");
+        const auto leftNested = [](const char *name, const QString &inner, const QString &term, int depth,
+                                   const QString &result) {
+            QTest::newRow(name) << QStringLiteral("(").repeated(depth) + inner + term.repeated(depth) << result;
+        };
+        const auto rightNested = [](const char *name, const QString &term, const QString &inner, int depth,
+                                    const QString &result) {
+            QTest::newRow(name) << term.repeated(depth) + inner + QStringLiteral(")").repeated(depth) << result;
+        };
+        const int deepest = tsql::MaxDepth - 2; // the select list and the outermost parenthesis
+        leftNested("plus on text, 35 deep", "a", " + 1)", 35, "1035");
+        leftNested("plus on text, 100 deep", "a", " + 1)", 100, "1100");
+        leftNested("plus on text, as deep as the parser goes", "a", " + 1)", deepest, QString::number(1000 + deepest));
+        leftNested("minus on text past one call's operands", "a", " - 1)", 300, "700");
+        rightNested("minus on text nested to the right", "1 - (", "a", 301, "-999");
+        leftNested("every operator on text", "a", " * 2 / '2' % '100000' - 1 + 1)", 100, "1000");
+        leftNested("parameters, 35 deep", "?", " + 1)", 35, "NULL");
+        leftNested("parameters, 100 deep", "?", " + 1)", 100, "NULL");
+        leftNested("parameters, as deep as the parser goes", "?", " + 1)", deepest, "NULL");
+    }
+
+    void runsNestedArithmeticOnUntypedValues()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, result);
+        const Outcome outcome = run("select " + expression + " from (select '1000' a) t");
+        QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message.left(200)));
+        QCOMPARE(outcome.rows, QStringList(result));
+    }
+
+    void calculationRefusesAProgramThatDoesNotFit()
+    {
+        sqlite3_stmt *statement = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(m_db, "select tsql_calc('.+', 1)", -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ERROR);
+        sqlite3_finalize(statement);
+    }
+
+    void roundsDecimalLiteralsExactly_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("past bigint") << "round(9223372036854775807, -1)" << "9223372036854775810";
+        QTest::newRow("negative past bigint") << "round(-9223372036854775807, -1)" << "-9223372036854775810";
+        QTest::newRow("within bigint") << "round(9223372036854775807, -2)" << "9223372036854775800";
+        QTest::newRow("truncated") << "round(9223372036854775807, -1, 1)" << "9223372036854775800";
+        QTest::newRow("no places to round") << "round(9223372036854775807, 2)" << "9223372036854775807";
+        QTest::newRow("half away from zero") << "round(2147483655, -1) - 2147483600, round(-2147483655, -1) + 2147483600"
+                                             << "60|-60";
+        QTest::newRow("all digits rounded away") << "round(4999999999, -10), round(5000000000, -10, 1)" << "0|0";
+        QTest::newRow("into the next power of ten") << "round(5000000000, -10) - 9999999999" << "1";
+        QTest::newRow("38 digits") << "round(12345678901234567890123456789012345678, -30)"
+                                   << "12345679000000000000000000000000000000";
+        QTest::newRow("more places than decimal holds") << "round(12345678901234567890123456789012345678, -39)" << "0";
+    }
+
+    void roundsDecimalLiteralsExactly()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, result);
+        const Outcome outcome = run("select " + expression);
+        QVERIFY2(outcome.message.isEmpty(), qPrintable(outcome.message));
+        QCOMPARE(outcome.rows, QStringList(result));
+    }
+
+    void roundRefusesToLeaveDecimal()
+    {
+        const Outcome outcome = run("select round(99999999999999999999999999999999999999, -1)");
+        QCOMPARE(outcome.error, errnum::Conversion);
+        QCOMPARE(outcome.message, QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
     }
 
     void roundRefusesToLeaveBigint()

@@ -3,6 +3,7 @@
 #include "db/tsql/lexer.h"
 #include "db/tsql/translator.h"
 
+#include <QDeadlineTimer>
 #include <QVector>
 
 // The parsed form of one T-SQL statement. Everything lives in a few flat arrays and refers
@@ -134,6 +135,7 @@ struct Ast {
     QVector<int> rows;          // first node of each values row
     Statement statement;
     QString nameBuffer; // lower-case column names looked up in the catalog
+    QDeadlineTimer deadline; // the statement's command timeout
 
     QStringView tokenText(int token) const
     {
@@ -160,12 +162,8 @@ struct Ast {
 // translation's own recursion stays far from the end of the stack.
 inline constexpr int MaxDepth = 1000;
 
-// SQLite takes time growing with the square of the WHEN branches of a statement to prepare
-// it (20 s for 100,000), and cannot be interrupted meanwhile.
-inline constexpr int MaxWhenBranches = 10000;
-
-// Reads one statement into ast (cleared first). Throws Error on a syntax error, an unknown
-// function or a tree deeper than MaxDepth.
+// Reads one statement into ast (cleared first; its deadline stays). Throws Error on a syntax
+// error, an unknown function, a tree deeper than MaxDepth or the deadline passing.
 void parse(QStringView text, Ast &ast);
 
 // Types every value node of a parsed statement from the catalog and the T-SQL rules of each

@@ -39,6 +39,7 @@ enum class Writing : quint8 {
     TextCall,    // the same with the first argument as text (a datetime in its style 0 text)
     AllTextCall, // every argument as text
     IfNull,      // sqlName(a, b) with b converted to a's type
+    Round,       // sqlName(a, ...), or tsql_decimal_round with the digits of a decimal literal a
     ObjectId,    // a look-up in sys_objects
 };
 

@@ -334,9 +334,6 @@ int Parser::parseCase()
     const bool simple = n.a >= 0;
     int last = -1;
     while (acceptKeyword(Keyword::When)) {
-        if (++m_whenBranches > MaxWhenBranches)
-            fail(QStringLiteral("A statement with more than %1 WHEN branches is not supported by the embedded database.")
-                     .arg(MaxWhenBranches));
         const int test = simple ? parseExpression() : parseCondition();
         expectKeyword(Keyword::Then);
         const int result = parseExpression();

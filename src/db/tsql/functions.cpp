@@ -2,11 +2,14 @@
 
 #include "db/tsql/builtins.h"
 #include "db/tsql/conversions.h"
+#include "db/tsql/failure.h"
 #include "db/tsql/lexer.h"
 #include "db/tsql/sqldatetime.h"
 
 #include <kadu2217/error.h>
 #include <sqlite3.h>
+
+#include <QVarLengthArray>
 
 #include <cmath>
 #include <cstring>
@@ -125,6 +128,24 @@ auto withText(sqlite3_value *value, Use use)
     return use(QStringView(text));
 }
 
+// convert(int, text). False after reporting the failure.
+bool intOfText(sqlite3_context *context, QStringView text, qint64 &result)
+{
+    qint32 parsed = 0;
+    switch (parseIntegerText(text, parsed)) {
+    case IntegerText::Valid:
+        result = parsed;
+        return true;
+    case IntegerText::Invalid:
+        conversionError(context, intConversionMessage(text));
+        return false;
+    case IntegerText::Overflow:
+        conversionError(context, intOverflowMessage(text));
+        return false;
+    }
+    return false;
+}
+
 // convert(int, value). False after reporting the failure.
 bool toInt(sqlite3_context *context, sqlite3_value *value, qint64 &result)
 {
@@ -142,26 +163,24 @@ bool toInt(sqlite3_context *context, sqlite3_value *value, qint64 &result)
         return true;
     }
     default:
-        return withText(value, [&](QStringView text) {
-            qint32 parsed = 0;
-            switch (parseIntegerText(text, parsed)) {
-            case IntegerText::Valid:
-                result = parsed;
-                return true;
-            case IntegerText::Invalid:
-                conversionError(context, intConversionMessage(text));
-                return false;
-            case IntegerText::Overflow:
-                conversionError(context, intOverflowMessage(text));
-                return false;
-            }
-            return false;
-        });
+        return withText(value, [&](QStringView text) { return intOfText(context, text, result); });
     }
     if (result < INT32_MIN || result > INT32_MAX) {
         conversionError(context, arithmeticOverflowMessage("int"));
         return false;
     }
+    return true;
+}
+
+// convert(float, text). False after reporting the failure.
+bool floatOfText(sqlite3_context *context, QStringView text, double &result)
+{
+    const auto parsed = parseFloatText(text);
+    if (!parsed) {
+        conversionError(context, numericConversionMessage("float"));
+        return false;
+    }
+    result = *parsed;
     return true;
 }
 
@@ -172,14 +191,7 @@ bool toFloat(sqlite3_context *context, sqlite3_value *value, double &result)
         result = sqlite3_value_double(value);
         return true;
     }
-    const QString text = textOf(value);
-    const auto parsed = parseFloatText(text);
-    if (!parsed) {
-        conversionError(context, numericConversionMessage("float"));
-        return false;
-    }
-    result = *parsed;
-    return true;
+    return floatOfText(context, textOf(value), result);
 }
 
 // A datetime from canonical text, any other text SQL Server reads, or a number of days
@@ -547,6 +559,51 @@ void tsqlRound(sqlite3_context *context, int argc, sqlite3_value **argv)
                                             : roundHalfAwayFromZero(value, places));
 }
 
+// round() of a decimal literal beyond int, given as its digits: the literal is decimal(p, 0)
+// and its rounding is exact, one digit longer at most (up to decimal's 38), so that it may
+// pass bigint's end. The result is a float while a float holds it exactly, then an integer,
+// then the digits as text.
+void tsqlDecimalRound(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    using Digits = unsigned __int128;
+    const QByteArray text = utf8Of(argv[0]);
+    const bool negative = text.startsWith('-');
+    Digits magnitude = 0;
+    for (qsizetype i = negative ? 1 : 0; i < text.size(); ++i)
+        magnitude = magnitude * 10 + Digits(text[i] - '0');
+    constexpr int MaxPrecision = 38;
+    Digits largest = 1; // 10^38, decimal's first value out of reach
+    for (int i = 0; i < MaxPrecision; ++i)
+        largest *= 10;
+    const int places = sqlite3_value_int(argv[1]);
+    const bool truncate = argc > 2 && !isNull(argv[2]) && sqlite3_value_int(argv[2]) != 0;
+    if (places < -MaxPrecision) {
+        magnitude = 0;
+    } else if (places < 0) {
+        Digits unit = 1;
+        for (int i = 0; i < -places; ++i)
+            unit *= 10;
+        const Digits rest = magnitude % unit;
+        magnitude -= rest;
+        if (!truncate && rest >= unit - rest)
+            magnitude += unit;
+    }
+    if (magnitude >= largest)
+        return conversionError(context, arithmeticOverflowMessage("numeric"));
+    if (magnitude <= Digits(1) << std::numeric_limits<double>::digits)
+        return sqlite3_result_double(context, negative ? -double(magnitude) : double(magnitude));
+    if (magnitude <= Digits(std::numeric_limits<qint64>::max()))
+        return sqlite3_result_int64(context, negative ? -qint64(magnitude) : qint64(magnitude));
+    QByteArray digits;
+    for (; magnitude > 0; magnitude /= 10)
+        digits.prepend(char('0' + int(magnitude % 10)));
+    if (negative)
+        digits.prepend('-');
+    sqlite3_result_text(context, digits.constData(), int(digits.size()), SQLITE_TRANSIENT);
+}
+
 void floorOrCeiling(sqlite3_context *context, sqlite3_value **argv, bool ceiling)
 {
     if (isNull(argv[0]))
@@ -574,42 +631,63 @@ void tsqlDatePart(sqlite3_context *context, int, sqlite3_value **argv)
                                 : part == 'm' ? stamp->date.month() : stamp->date.day());
 }
 
-// The arithmetic operators: the operator is the function's user data ('+', '-', '*', '/', '%').
-void tsqlArithmetic(sqlite3_context *context, int, sqlite3_value **argv)
+// A value tsql_calc works on: one of its operands, or what an operator made of them.
+struct Operand {
+    int type = SQLITE_NULL; // SQLITE_NULL, SQLITE_INTEGER, SQLITE_FLOAT or SQLITE_TEXT (a blob's bytes too)
+    qint64 integer = 0;
+    double real = 0;
+    QByteArray text; // UTF-8
+};
+
+Operand operandOf(sqlite3_value *value)
 {
-    const char op = *static_cast<const char *>(sqlite3_user_data(context));
-    if (anyNull(2, argv))
-        return sqlite3_result_null(context);
-    const bool leftText = isText(argv[0]);
-    const bool rightText = isText(argv[1]);
+    Operand operand;
+    operand.type = sqlite3_value_type(value);
+    switch (operand.type) {
+    case SQLITE_NULL: break;
+    case SQLITE_INTEGER: operand.integer = sqlite3_value_int64(value); break;
+    case SQLITE_FLOAT: operand.real = sqlite3_value_double(value); break;
+    default:
+        operand.type = SQLITE_TEXT;
+        operand.text = utf8Of(value);
+        break;
+    }
+    return operand;
+}
+
+// One operator ('+', '-', '*', '/', '%') as SQL Server applies it; the result replaces left.
+// False after reporting the failure.
+bool applyOperator(sqlite3_context *context, char op, Operand &left, const Operand &right)
+{
+    if (left.type == SQLITE_NULL || right.type == SQLITE_NULL) {
+        left = Operand();
+        return true;
+    }
+    const bool leftText = left.type == SQLITE_TEXT;
+    const bool rightText = right.type == SQLITE_TEXT;
     if (leftText && rightText) {
         if (op != '+') {
             static const char *const names[] = {"subtract", "multiply", "divide", "modulo"};
             const int index = op == '-' ? 0 : op == '*' ? 1 : op == '/' ? 2 : 3;
-            return statementError(context, QStringLiteral("Operand data type varchar is invalid for %1 operator.")
-                                               .arg(QLatin1String(names[index])));
+            statementError(context, QStringLiteral("Operand data type varchar is invalid for %1 operator.")
+                                        .arg(QLatin1String(names[index])));
+            return false;
         }
-        const QByteArray left = utf8Of(argv[0]);
-        const QByteArray right = utf8Of(argv[1]);
-        char *joined = static_cast<char *>(sqlite3_malloc64(left.size() + right.size() + 1));
-        if (!joined)
-            return sqlite3_result_error_nomem(context);
-        std::memcpy(joined, left.constData(), left.size());
-        std::memcpy(joined + left.size(), right.constData(), right.size());
-        return sqlite3_result_text64(context, joined, left.size() + right.size(), sqlite3_free, SQLITE_UTF8);
+        left.text = left.text + right.text;
+        return true;
     }
     // a text meets a number: it converts to the number's type (int outranks varchar)
-    const auto isInteger = [](sqlite3_value *v) { return sqlite3_value_type(v) == SQLITE_INTEGER; };
-    if ((leftText || isInteger(argv[0])) && (rightText || isInteger(argv[1]))) {
-        const auto integerOperand = [&](sqlite3_value *v, qint64 &out) {
-            if (isText(v))
-                return toInt(context, v, out);
-            out = sqlite3_value_int64(v);
-            return true;
+    if ((leftText || left.type == SQLITE_INTEGER) && (rightText || right.type == SQLITE_INTEGER)) {
+        const auto integerOf = [&](const Operand &operand, qint64 &out) {
+            if (operand.type != SQLITE_TEXT) {
+                out = operand.integer;
+                return true;
+            }
+            return intOfText(context, QString::fromUtf8(operand.text), out);
         };
         qint64 a = 0, b = 0;
-        if (!integerOperand(argv[0], a) || !integerOperand(argv[1], b))
-            return;
+        if (!integerOf(left, a) || !integerOf(right, b))
+            return false;
         qint64 result = 0;
         bool overflow = false;
         switch (op) {
@@ -617,28 +695,81 @@ void tsqlArithmetic(sqlite3_context *context, int, sqlite3_value **argv)
         case '-': overflow = __builtin_sub_overflow(a, b, &result); break;
         case '*': overflow = __builtin_mul_overflow(a, b, &result); break;
         default:
-            if (b == 0)
-                return statementError(context, QStringLiteral("Divide by zero error encountered."));
+            if (b == 0) {
+                statementError(context, QStringLiteral("Divide by zero error encountered."));
+                return false;
+            }
             overflow = a == std::numeric_limits<qint64>::min() && b == -1;
             result = overflow ? 0 : op == '/' ? a / b : a % b;
             break;
         }
-        // int operands give an int, which must hold the result
-        if (overflow || result < INT32_MIN || result > INT32_MAX)
-            return conversionError(context, arithmeticOverflowMessage("int"));
-        return sqlite3_result_int64(context, result);
+        // int operands give an int, which must hold the result; an operand beyond int's range
+        // is a bigint (or a whole decimal), which goes as far as bigint's
+        const auto isInt = [](qint64 value) { return value >= INT32_MIN && value <= INT32_MAX; };
+        const bool ints = isInt(a) && isInt(b);
+        if (overflow || (ints && !isInt(result))) {
+            conversionError(context, arithmeticOverflowMessage(ints ? "int" : "bigint"));
+            return false;
+        }
+        left = Operand();
+        left.type = SQLITE_INTEGER;
+        left.integer = result;
+        return true;
     }
+    const auto realOf = [&](const Operand &operand, double &out) {
+        switch (operand.type) {
+        case SQLITE_INTEGER: out = double(operand.integer); return true;
+        case SQLITE_FLOAT: out = operand.real; return true;
+        default: return floatOfText(context, QString::fromUtf8(operand.text), out);
+        }
+    };
     double a = 0, b = 0;
-    if (!toFloat(context, argv[0], a) || !toFloat(context, argv[1], b))
-        return;
+    if (!realOf(left, a) || !realOf(right, b))
+        return false;
+    if ((op == '/' || op == '%') && b == 0) {
+        statementError(context, QStringLiteral("Divide by zero error encountered."));
+        return false;
+    }
+    left = Operand();
+    left.type = SQLITE_FLOAT;
     switch (op) {
-    case '+': return sqlite3_result_double(context, a + b);
-    case '-': return sqlite3_result_double(context, a - b);
-    case '*': return sqlite3_result_double(context, a * b);
-    default:
-        if (b == 0)
-            return statementError(context, QStringLiteral("Divide by zero error encountered."));
-        return sqlite3_result_double(context, op == '/' ? a / b : std::fmod(a, b));
+    case '+': left.real = a + b; break;
+    case '-': left.real = a - b; break;
+    case '*': left.real = a * b; break;
+    case '/': left.real = a / b; break;
+    default: left.real = std::fmod(a, b); break;
+    }
+    return true;
+}
+
+// tsql_calc(program, operands...): the operators SQLite's own do not give SQL Server's result
+// for, a whole tree of them in one call. The program is the tree in postfix order, '.' for
+// the next operand and an operator's character for the operator: (a + 1) * b is '..+.*'.
+void tsqlCalculate(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const QByteArray program = utf8Of(argv[0]);
+    QVarLengthArray<Operand, 8> stack; // a left-leaning tree, the usual one, needs two
+    int next = 1;
+    for (const char step : program) {
+        if (step == '.' && next < argc) {
+            stack.append(operandOf(argv[next++]));
+            continue;
+        }
+        if (step == '.' || stack.size() < 2)
+            return sqlite3_result_error(context, "tsql_calc: the program does not fit its operands", -1);
+        const Operand right = std::move(stack.back());
+        stack.removeLast();
+        if (!applyOperator(context, step, stack.back(), right))
+            return;
+    }
+    if (stack.size() != 1 || next != argc)
+        return sqlite3_result_error(context, "tsql_calc: the program does not fit its operands", -1);
+    const Operand &result = stack.back();
+    switch (result.type) {
+    case SQLITE_NULL: return sqlite3_result_null(context);
+    case SQLITE_INTEGER: return sqlite3_result_int64(context, result.integer);
+    case SQLITE_FLOAT: return sqlite3_result_double(context, result.real);
+    default: return sqlite3_result_text(context, result.text.constData(), int(result.text.size()), SQLITE_TRANSIENT);
     }
 }
 
@@ -819,7 +950,7 @@ const BuiltIn BuiltIns[] = {
     {"object_id", F::List, 1, 1, R::Integer, W::ObjectId, nullptr},
     {"replace", F::List, 3, 3, R::Text, W::AllTextCall, "tsql_replace", tsqlReplace},
     {"right", F::List, 2, 2, R::Text, W::TextCall, "tsql_right", tsqlRight},
-    {"round", F::List, 2, 3, R::Number, W::Call, "tsql_round", tsqlRound},
+    {"round", F::List, 2, 3, R::Number, W::Round, "tsql_round", tsqlRound},
     {"rtrim", F::List, 1, 1, R::Text, W::TextCall, "tsql_rtrim", tsqlRTrim},
     {"substring", F::List, 3, 3, R::Text, W::TextCall, "tsql_substring", tsqlSubstring},
     {"sum", F::Aggregate, 1, 1, R::NumberOrUnknown, W::Call, "sum"},
@@ -843,7 +974,6 @@ void registerFunctions(sqlite3 *db)
             define(db, builtIn.sqlName, arguments, builtIn.implementation, builtIn.userData, builtIn.deterministic);
     }
     // What the printer's conversions and operators call besides the built-ins.
-    static const char add = '+', subtract = '-', multiply = '*', divide = '/', modulo = '%';
     define(db, "tsql_datetime", 1, tsqlDateTime);
     define(db, "tsql_dtstr", 1, tsqlDateText);
     define(db, "tsql_dtstr", 2, tsqlDateText);
@@ -851,15 +981,13 @@ void registerFunctions(sqlite3 *db)
     define(db, "tsql_intrange", 1, tsqlIntRange);
     define(db, "tsql_float", 1, tsqlFloat);
     define(db, "tsql_decimal", 2, tsqlDecimal);
+    define(db, "tsql_decimal_round", 2, tsqlDecimalRound);
+    define(db, "tsql_decimal_round", 3, tsqlDecimalRound);
     define(db, "tsql_money", 1, tsqlMoney);
     define(db, "tsql_varchar", 2, tsqlVarchar);
     define(db, "tsql_char", 2, tsqlChar);
     define(db, "tsql_fit", 2, tsqlFit);
-    define(db, "tsql_add", 2, tsqlArithmetic, &add);
-    define(db, "tsql_sub", 2, tsqlArithmetic, &subtract);
-    define(db, "tsql_mul", 2, tsqlArithmetic, &multiply);
-    define(db, "tsql_div", 2, tsqlArithmetic, &divide);
-    define(db, "tsql_mod", 2, tsqlArithmetic, &modulo);
+    define(db, "tsql_calc", -1, tsqlCalculate);
     define(db, "tsql_like", 2, tsqlLike);
     define(db, "tsql_like", 3, tsqlLike);
     const int rc = sqlite3_create_collation_v2(db, "TSQL", SQLITE_UTF8, nullptr, compareTsql, nullptr);
@@ -877,6 +1005,12 @@ qint32 errorNumberForMessage(QString &message)
     }
     if (message.startsWith(StatementMarker)) {
         message.remove(0, StatementMarker.size());
+        return errnum::SqlSyntax;
+    }
+    // expressions the translation cannot flatten, such as CASE in CASE, may still nest deeper
+    // than SQLite's parser has room for
+    if (message == QLatin1String("parser stack overflow")) {
+        message = nestedTooDeeplyMessage();
         return errnum::SqlSyntax;
     }
     return 0;

@@ -205,7 +205,7 @@ qsizetype skipBlockComment(QStringView text, qsizetype i)
 
 } // namespace
 
-void tokenize(QStringView text, QVector<Token> &tokens)
+void tokenize(QStringView text, QVector<Token> &tokens, const QDeadlineTimer &deadline)
 {
     tokens.clear();
     qsizetype i = 0;
@@ -255,6 +255,7 @@ void tokenize(QStringView text, QVector<Token> &tokens)
         }
         token.length = int(end - i);
         tokens.append(token);
+        checkDeadline(deadline, tokens.size());
         i = end;
     }
     Token last;

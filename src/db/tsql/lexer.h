@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringView>
 #include <QVector>
@@ -120,7 +121,7 @@ const Entry *lookUpWord(const Entry (&table)[Size], QStringView word)
 
 // Splits a T-SQL text into tokens, skipping blanks and comments. A number ends at the first
 // character that cannot continue it, so "1and" is "1" then "and", as SQL Server reads it.
-// Throws Error on an unclosed quote or comment.
-void tokenize(QStringView text, QVector<Token> &tokens);
+// Throws Error on an unclosed quote or comment, or once the deadline has passed.
+void tokenize(QStringView text, QVector<Token> &tokens, const QDeadlineTimer &deadline);
 
 } // namespace kadu2217::tsql

@@ -315,7 +315,7 @@ void parse(QStringView text, Ast &ast)
 {
     ast.clear();
     ast.text = text;
-    tokenize(text, ast.tokens);
+    tokenize(text, ast.tokens, ast.deadline);
     Parser(ast).parseStatement();
 }
 

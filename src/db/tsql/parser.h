@@ -78,8 +78,7 @@ private:
 
     [[noreturn]] static void tooDeep()
     {
-        fail(QStringLiteral("Some part of your SQL statement is nested too deeply. Rewrite the query "
-                            "or break it up into smaller queries."));
+        fail(nestedTooDeeplyMessage());
     }
     // Held by every reader that can call itself again, so that parentheses, which leave no
     // node behind, cannot run the stack out either.
@@ -110,6 +109,7 @@ private:
             tooDeep();
         m_deepest = std::max(m_deepest, node.depth);
         m_ast.nodes.append(node);
+        checkDeadline(m_ast.deadline, m_ast.nodes.size());
         return int(m_ast.nodes.size()) - 1;
     }
     Node &node(int index) { return m_ast.nodes[index]; }
@@ -176,7 +176,6 @@ private:
     Ast &m_ast;
     int m_pos = 0;
     int m_nesting = 0;
-    int m_whenBranches = 0;
     int m_deepest = 0; // of the nodes and derived tables read so far in the current select
 };
 

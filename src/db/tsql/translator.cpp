@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace kadu2217::tsql {
@@ -36,7 +38,7 @@ public:
 private:
     const Node &node(int index) const { return m_ast.nodes[index]; }
     int precedence(const Node &n) const;
-    const char *arithmeticFunction(const Node &n) const;
+    bool isCalculated(const Node &n) const;
     void put(QLatin1String text) { m_out += text; }
     void put(QStringView text) { m_out += text; }
     void put(char c) { m_out += QLatin1Char(c); }
@@ -58,6 +60,8 @@ private:
     void collatedKey(int index);
     void call(const char *name, int firstArgument);
     void arithmetic(int index);
+    void calculation(int index);
+    int calculationProgram(int index, int room, QString &program, std::vector<int> &operands) const;
     bool continuesChain(const Node &top, const Node &n) const;
     void chain(int index);
     void inList(const Node &n);
@@ -65,6 +69,8 @@ private:
     void caseExpression(const Node &n);
     void function(const Node &n);
     void isNull(const Node &n);
+    QString decimalDigits(int index) const;
+    void round(const Node &n);
     void objectId(int argument);
     void convert(const Node &n);
 
@@ -72,6 +78,7 @@ private:
     const Catalog &m_catalog;
     QString &m_out;
     bool m_withinIntRun = false;
+    qsizetype m_printed = 0; // expressions, for the deadline
 };
 
 void Printer::identifier(int token)
@@ -246,6 +253,15 @@ void Printer::call(const char *name, int firstArgument)
     put(')');
 }
 
+// Whether an integer's digits are past the whole numbers a float holds exactly but within a
+// 64-bit integer: a decimal literal of them stays an integer in SQLite, to keep its digits.
+bool isExactOnlyAsInteger(QStringView digits)
+{
+    bool ok = false;
+    const qlonglong value = digits.toLongLong(&ok);
+    return ok && value > qlonglong(1) << std::numeric_limits<double>::digits;
+}
+
 bool isNonZeroNumber(const Ast &ast, const Node &n)
 {
     if (n.kind == NodeKind::Negate)
@@ -261,10 +277,11 @@ bool isNonZeroNumber(const Ast &ast, const Node &n)
     return false;
 }
 
-// The registered function an operator needs, or nullptr when SQLite's own operator gives
-// SQL Server's result.
-const char *Printer::arithmeticFunction(const Node &n) const
+// Whether an operator goes to tsql_calc, or SQLite's own gives SQL Server's result.
+bool Printer::isCalculated(const Node &n) const
 {
+    if (n.kind != NodeKind::Arithmetic)
+        return false;
     const ValueKind left = node(n.a).type;
     const ValueKind right = node(n.b).type;
     // a column may hold an int, whose result must stay within int's range; SQLite's own
@@ -274,22 +291,16 @@ const char *Printer::arithmeticFunction(const Node &n) const
     const bool text = left == ValueKind::Text || right == ValueKind::Text;
     switch (n.op) {
     case TokenKind::Plus:
-        if ((left == ValueKind::Text && right == ValueKind::Text) || (isNumeric(left) && isNumeric(right) && !mayBeInt))
-            return nullptr;
-        return "tsql_add";
+        return !(left == ValueKind::Text && right == ValueKind::Text) && !(isNumeric(left) && isNumeric(right) && !mayBeInt);
     case TokenKind::Minus:
-        return text || mayBeInt ? "tsql_sub" : nullptr;
     case TokenKind::Star:
-        return text || mayBeInt ? "tsql_mul" : nullptr;
+        return text || mayBeInt;
     case TokenKind::Slash:
         // SQLite answers NULL where SQL Server fails with "Divide by zero"
-        return left != ValueKind::Text && isNonZeroNumber(m_ast, node(n.b)) ? nullptr : "tsql_div";
+        return left == ValueKind::Text || !isNonZeroNumber(m_ast, node(n.b));
     default:
         // SQLite's % works on integers only
-        return left == ValueKind::Integer && node(n.b).kind == NodeKind::Integer
-                && isNonZeroNumber(m_ast, node(n.b))
-            ? nullptr
-            : "tsql_mod";
+        return left != ValueKind::Integer || node(n.b).kind != NodeKind::Integer || !isNonZeroNumber(m_ast, node(n.b));
     }
 }
 
@@ -306,7 +317,7 @@ int Printer::precedence(const Node &n) const
     case NodeKind::Like:
     case NodeKind::Between: return PredicateLevel;
     case NodeKind::Arithmetic:
-        if (arithmeticFunction(n) || (n.type == ValueKind::Integer && !m_withinIntRun))
+        if (isCalculated(n) || (n.type == ValueKind::Integer && !m_withinIntRun))
             return Atom;
         return n.op == TokenKind::Plus || n.op == TokenKind::Minus ? AdditiveLevel : MultiplicativeLevel;
     case NodeKind::Negate: return UnaryLevel;
@@ -317,8 +328,11 @@ int Printer::precedence(const Node &n) const
 void Printer::arithmetic(int index)
 {
     const Node &n = node(index);
-    const char *function = arithmeticFunction(n);
-    if (!function && n.type == ValueKind::Integer && !m_withinIntRun) {
+    if (isCalculated(n)) {
+        calculation(index);
+        return;
+    }
+    if (n.type == ValueKind::Integer && !m_withinIntRun) {
         // SQLite computes ints in 64 bits, so one check around a whole run of int operators
         // finds a result beyond int's range; a checked call per operator would nest, and
         // SQLite's parser refuses calls nested a few dozen deep
@@ -329,16 +343,50 @@ void Printer::arithmetic(int index)
         put(')');
         return;
     }
-    if (!function) {
-        chain(index);
-        return;
+    chain(index);
+}
+
+// SQLite's parser refuses calls nested a few dozen deep, so a tree of calculated operators
+// goes to one call of tsql_calc, as many of them as its operands allow; a subtree beyond
+// them is an operand, a call of its own.
+void Printer::calculation(int index)
+{
+    constexpr int MaxOperands = 126; // SQLite's calls take up to 127 arguments
+    QString program;
+    std::vector<int> operands;
+    calculationProgram(index, MaxOperands, program, operands);
+    put(QLatin1String("tsql_calc('"));
+    put(program);
+    put('\'');
+    // each operand checks its own int arithmetic
+    const bool withinIntRun = std::exchange(m_withinIntRun, false);
+    for (int operand : operands) {
+        put(QLatin1String(", "));
+        expression(operand);
     }
-    put(QLatin1String(function));
-    put('(');
-    expression(n.a);
-    put(QLatin1String(", "));
-    expression(n.b);
+    m_withinIntRun = withinIntRun;
     put(')');
+}
+
+// Appends the operator at index to a tsql_calc program, taking up to room operands (at least
+// two); answers how many it took.
+int Printer::calculationProgram(int index, int room, QString &program, std::vector<int> &operands) const
+{
+    const Node &n = node(index);
+    int taken = 0;
+    for (const int side : {n.a, n.b}) {
+        const int left = room - taken - (side == n.a ? 1 : 0); // one kept for the right side
+        if (isCalculated(node(side)) && left >= 2) {
+            taken += calculationProgram(side, left, program, operands);
+        } else {
+            program += QLatin1Char('.');
+            operands.push_back(side);
+            ++taken;
+        }
+    }
+    static const char operators[] = {'+', '-', '*', '/', '%'};
+    program += QLatin1Char(operators[int(n.op) - int(TokenKind::Plus)]);
+    return taken;
 }
 
 // Whether n, the left operand of a chain's term, is one more term of the same chain: printed
@@ -347,7 +395,7 @@ bool Printer::continuesChain(const Node &top, const Node &n) const
 {
     if (top.kind != NodeKind::Arithmetic)
         return n.kind == top.kind;
-    return n.kind == NodeKind::Arithmetic && !arithmeticFunction(n) && precedence(n) == precedence(top);
+    return n.kind == NodeKind::Arithmetic && !isCalculated(n) && precedence(n) == precedence(top);
 }
 
 // a + b + c, a AND b AND c: the tree leans left one node per term, so the printer walks down
@@ -466,6 +514,37 @@ void Printer::isNull(const Node &n)
     put(')');
 }
 
+// The digits of an integer literal beyond int, which T-SQL reads as a decimal, signed when
+// negated; empty for any other value.
+QString Printer::decimalDigits(int index) const
+{
+    const Node &n = node(index);
+    if (n.kind == NodeKind::Negate) {
+        const QString digits = decimalDigits(n.a);
+        return digits.isEmpty() || digits.startsWith(QLatin1Char('-')) ? QString() : QLatin1Char('-') + digits;
+    }
+    if (n.kind != NodeKind::Decimal || m_ast.tokens[n.token].kind != TokenKind::Integer)
+        return QString();
+    return m_ast.tokenText(n.token).toString();
+}
+
+// A decimal literal rounds exactly, on its digits: a float would lose the last of them.
+void Printer::round(const Node &n)
+{
+    const QString digits = decimalDigits(n.b);
+    if (digits.isEmpty()) {
+        call(n.function->sqlName, n.b);
+        return;
+    }
+    put(QLatin1String("tsql_decimal_round("));
+    quotedLiteral(digits);
+    for (int arg = node(n.b).next; arg >= 0; arg = node(arg).next) {
+        put(QLatin1String(", "));
+        expression(arg);
+    }
+    put(')');
+}
+
 void Printer::objectId(int argument)
 {
     put(QLatin1String("(SELECT id FROM sys_objects WHERE name = "));
@@ -488,6 +567,7 @@ void Printer::function(const Node &n)
     switch (builtIn.writing) {
     case Writing::IfNull: isNull(n); return;
     case Writing::ObjectId: objectId(first); return;
+    case Writing::Round: round(n); return;
     case Writing::Call: call(builtIn.sqlName, first); return;
     case Writing::TextCall:
     case Writing::AllTextCall:
@@ -582,6 +662,7 @@ void Printer::convert(const Node &n)
 
 void Printer::expression(int index)
 {
+    checkDeadline(m_ast.deadline, ++m_printed);
     const Node &n = node(index);
     if (m_withinIntRun && n.kind != NodeKind::Arithmetic) {
         // an operand of its own, such as a function's argument, checks its own int arithmetic
@@ -596,8 +677,8 @@ void Printer::expression(int index)
     case NodeKind::Float: put(m_ast.tokenText(n.token)); return;
     case NodeKind::Decimal:
         put(m_ast.tokenText(n.token));
-        if (m_ast.tokens[n.token].kind == TokenKind::Integer)
-            put(QLatin1String(".0")); // digits beyond int: SQLite would read them as an integer
+        if (m_ast.tokens[n.token].kind == TokenKind::Integer && !isExactOnlyAsInteger(m_ast.tokenText(n.token)))
+            put(QLatin1String(".0")); // digits beyond int are a decimal: SQLite would read them as an integer
         return;
     case NodeKind::Binary: {
         // SQL Server reads 0x1 as 0x01
@@ -889,12 +970,13 @@ void Printer::statement()
 
 } // namespace
 
-Translation translate(const QString &statement, const Catalog &catalog)
+Translation translate(const QString &statement, const Catalog &catalog, QDeadlineTimer deadline)
 {
     if (statement.size() > MaxStatementLength)
         fail(QStringLiteral("The statement is %1 characters long; SQL Server takes up to %2.")
                  .arg(statement.size()).arg(MaxStatementLength));
     thread_local Ast ast; // keeps its arrays' capacity from one statement to the next
+    ast.deadline = deadline;
     parse(statement, ast);
     assignTypes(ast, catalog);
     Translation result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QSet>
 #include <QStringList>
@@ -31,11 +32,14 @@ struct Translation {
 // SQL Server's longest batch: 65,536 network packets of 4 KB, in UTF-16.
 inline constexpr qsizetype MaxStatementLength = qsizetype(65536) * 4096 / 2;
 
-// Throws Error (errnum::SqlSyntax) naming the construct it cannot translate.
-Translation translate(const QString &statement, const Catalog &catalog);
+// Throws Error (errnum::SqlSyntax) naming the construct it cannot translate, or
+// (errnum::Timeout) once the deadline has passed.
+Translation translate(const QString &statement, const Catalog &catalog,
+                      QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
 // Failures raised inside the registered functions carry a marker in their message; this
-// strips it and answers the ADO number for it, or 0 when the message has none.
+// strips it and answers the ADO number for it, or 0 when the message has none. SQLite's
+// parser running out of room becomes SQL Server's nested too deeply syntax error.
 qint32 errorNumberForMessage(QString &message);
 
 // The T-SQL functions and the TSQL collation (letter case and trailing blanks ignored).
