@@ -187,6 +187,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
