@@ -71,20 +71,22 @@ void FrmMaster::searchRegister()
         grid.sort(FlexSort::StringNoCaseAscending);
         m_searchOrder.column = column;
         m_searchOrder.texts.clear();
-        m_searchOrder.texts.reserve(grid.rows());
-        for (int row = 1; row < grid.rows(); ++row)
-            m_searchOrder.texts.append(grid.textMatrix(row, column).trimmed());
+        m_searchOrder.ends.clear();
+        m_searchOrder.ends.reserve(std::size_t(grid.rows()));
+        for (int row = 1; row < grid.rows(); ++row) {
+            m_searchOrder.texts.append(QStringView(grid.textMatrix(row, column)).trimmed());
+            m_searchOrder.ends.push_back(m_searchOrder.texts.size());
+        }
     }
     // Compared in the order the sort used, so that number columns are found too.
     const QString typed = m_txtsearch->text();
     const QStringView key = QStringView(typed).trimmed();
-    const QStringList &texts = m_searchOrder.texts;
     qsizetype low = 0;
-    qsizetype high = texts.size() - 1;
+    qsizetype high = qsizetype(m_searchOrder.ends.size()) - 1;
     qsizetype found = -1;
     while (low <= high) {
         const qsizetype mid = (low + high) / 2;
-        const int order = textorder::compareNoCase(key, QStringView(texts.at(mid)).left(typed.size()));
+        const int order = textorder::compareNoCase(key, m_searchOrder.text(std::size_t(mid)).left(typed.size()));
         if (order < 0) {
             high = mid - 1;
         } else if (order > 0) {

@@ -168,7 +168,9 @@ bool FrmMaster::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_txtsearch && event->type() == QEvent::KeyRelease) {
         runHandler(m_context, kWindow, QStringLiteral("txtsearch_KeyUp"), [this] { txtsearch_KeyUp(); });
-        return QDialog::eventFilter(watched, event);
+        // The box's own handling of a release only starts its cursor blinking again, as the key
+        // press did already; on a large register it was a fifth of a search keystroke.
+        return true;
     }
     if (event->type() != QEvent::KeyPress || vbKeyAscii(static_cast<QKeyEvent *>(event)) != VbKey::Return)
         return QDialog::eventFilter(watched, event);
@@ -422,8 +424,15 @@ void FrmMaster::enableFrom(QPushButton *button, QString right)
         const QString asked = right;
         known = m_grantedRights.insert(asked, fnUserRights(right));
     }
-    if (button->testAttribute(Qt::WA_ForceDisabled) == known.value())
-        button->setEnabled(known.value());
+    setCommand(button, known.value());
+}
+
+// Commands are set at every move of the current row; one already in the state asked for is
+// left alone, as setting it again costs Qt a pass over the button and its style.
+void FrmMaster::setCommand(QPushButton *button, bool enabled)
+{
+    if (button->testAttribute(Qt::WA_ForceDisabled) == enabled)
+        button->setEnabled(enabled);
 }
 
 bool FrmMaster::currentRowIdEmpty() const
@@ -451,21 +460,21 @@ void FrmMaster::gateAllFromRights()
 void FrmMaster::keepRowLimits()
 {
     if (currentRowIdEmpty()) {
-        m_cmdEdit->setEnabled(false);
-        m_cmdDelete->setEnabled(false);
-        m_cmdPreview->setEnabled(false);
+        setCommand(m_cmdEdit, false);
+        setCommand(m_cmdDelete, false);
+        setCommand(m_cmdPreview, false);
     } else if (currentRowFlag(kCancelledColumn)) {
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdDelete, false);
     }
 }
 
 void FrmMaster::gateAfterFill()
 {
     if (currentRowIdEmpty()) {
-        m_cmdEdit->setEnabled(false);
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdEdit, false);
+        setCommand(m_cmdDelete, false);
     } else if (currentRowFlag(kCancelledColumn)) {
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdDelete, false);
     } else {
         enableFrom(m_cmdEdit, QStringLiteral("E"));
         enableFrom(m_cmdDelete, QStringLiteral("D"));
@@ -475,27 +484,27 @@ void FrmMaster::gateAfterFill()
 void FrmMaster::gateOnActivation()
 {
     if (currentRowIdEmpty()) {
-        m_cmdEdit->setEnabled(false);
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdEdit, false);
+        setCommand(m_cmdDelete, false);
         return;
     }
     enableFrom(m_cmdEdit, QStringLiteral("E"));
     enableFrom(m_cmdDelete, QStringLiteral("D"));
     if (currentRowFlag(kCostingDoneColumn))
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdDelete, false);
     keepRowLimits();
 }
 
 void FrmMaster::gateOnRowChange()
 {
     if (m_flexMaster->rows() < 2 || m_flexMaster->textMatrix(1, kIdColumn).isEmpty()) {
-        m_cmdDelete->setEnabled(false);
-        m_cmdEdit->setEnabled(false);
-        m_cmdPreview->setEnabled(false);
+        setCommand(m_cmdDelete, false);
+        setCommand(m_cmdEdit, false);
+        setCommand(m_cmdPreview, false);
         return;
     }
     if (m_flexMaster->textMatrix(m_flexMaster->row(), m_flexMaster->cols() - 1) == QLatin1String("Yes"))
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdDelete, false);
     else
         enableFrom(m_cmdDelete, QStringLiteral("D"));
     enableFrom(m_cmdnew, QStringLiteral("N"));
@@ -507,7 +516,7 @@ void FrmMaster::gateOnRowChange()
 void FrmMaster::gateOnEnterCell()
 {
     if (currentRowFlag(kCostingDoneColumn))
-        m_cmdDelete->setEnabled(false);
+        setCommand(m_cmdDelete, false);
     else
         enableFrom(m_cmdDelete, QStringLiteral("D"));
     enableFrom(m_cmdEdit, QStringLiteral("E"));
@@ -518,7 +527,7 @@ void FrmMaster::gateOnClick()
 {
     if (!currentRowFlag(kCostingDoneColumn))
         return;
-    m_cmdDelete->setEnabled(false);
+    setCommand(m_cmdDelete, false);
     enableFrom(m_cmdEdit, QStringLiteral("E"));
 }
 

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 class QFrame;
 class QGroupBox;
@@ -121,6 +122,7 @@ private:
     void keepRowLimits();
     void paintRowRed(int row);
     void enableFrom(QPushButton *button, QString right);
+    void setCommand(QPushButton *button, bool enabled);
     bool currentRowIdEmpty() const;
     bool currentRowFlag(int column) const;
 
@@ -163,11 +165,19 @@ private:
     std::shared_ptr<clsReportEngine> m_report;
 
     // The column the search last sorted the grid by, while the grid stays in that order, and
-    // its trimmed texts row by row: each keystroke searches them instead of the whole grid.
+    // its trimmed texts row by row, end to end in one buffer: each keystroke searches them
+    // instead of the whole grid, and the rows a search closes in on lie side by side in memory.
     struct SearchOrder
     {
         int column = -1;
-        QStringList texts;
+        QString texts;
+        std::vector<qsizetype> ends; // where each row's text ends in texts
+
+        QStringView text(std::size_t row) const
+        {
+            const qsizetype begin = row == 0 ? 0 : ends[row - 1];
+            return QStringView(texts).sliced(begin, ends[row] - begin);
+        }
     };
     SearchOrder m_searchOrder;
     QDate m_dtFromDate;
