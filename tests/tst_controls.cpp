@@ -551,6 +551,40 @@ private slots:
         QCOMPARE(sorted, QStringList({QString(), QStringLiteral("0")}) + keptKeys);
     }
 
+    void gridTopRowShowsThatRow_data()
+    {
+        QTest::addColumn<QList<int>>("tops"); // asked one after the other
+        QTest::addColumn<int>("shownAtLast");
+        QTest::newRow("down the grid") << QList<int>{40} << 40;
+        QTest::newRow("down, then back up") << QList<int>{80, 12} << 12;
+        QTest::newRow("past the last full page stops there") << QList<int>{30, 199} << -1;
+        QTest::newRow("back to the first row") << QList<int>{150, 1} << 1;
+    }
+    void gridTopRowShowsThatRow()
+    {
+        QFETCH(QList<int>, tops);
+        QFETCH(int, shownAtLast);
+        FlexGrid grid;
+        fill(grid, 200, 3);
+        grid.resize(300, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        for (const int top : tops)
+            grid.setTopRow(top);
+        // The rows drawn and the rows clicked are the rows scrolled to, not the ones before.
+        const int firstShown = grid.rowAt(0) + grid.fixedRows();
+        const int lastShown = grid.rowAt(grid.viewport()->height() - 1) + grid.fixedRows();
+        if (shownAtLast > 0) {
+            QCOMPARE(firstShown, shownAtLast);
+            QCOMPARE(grid.topRow(), shownAtLast);
+        } else {
+            QCOMPARE(lastShown, grid.rows() - 1);
+            QVERIFY(firstShown > tops.first());
+        }
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(firstShown - 1, 1)).center());
+        QCOMPARE(grid.textMatrix(grid.row(), 0), QStringLiteral("r%1c0").arg(firstShown));
+    }
+
     void gridMoveEvents()
     {
         FlexGrid grid;
