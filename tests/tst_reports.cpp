@@ -138,7 +138,7 @@ private:
 // The texts of every page as the report draws them.
 QVector<QStringList> pageTexts(const ReportContent &content)
 {
-    const QPageLayout layout = content.pageLayout();
+    const QPageLayout layout = content.page.layout();
     TextCaptureDevice measure(layout);
     const ReportPages pages(content, measure, layout.paintRectPixels(96).size());
     QVector<QStringList> texts;
@@ -429,7 +429,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(int, paper);
-        QCOMPARE(int(ReportDefinition::read(definition(file)).pageSize), paper);
+        QCOMPARE(int(ReportDefinition::read(definition(file)).page.pageSize), paper);
     }
 
     void pdfHasThePagesOfTheLayout()

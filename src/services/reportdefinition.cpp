@@ -336,7 +336,7 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
 {
     ReportDefinition definition;
     definition.fileName = fileName;
-    definition.font = QFont(QStringLiteral("DejaVu Sans"), 9);
+    definition.page.font = QFont(QStringLiteral("DejaVu Sans"), 9);
     const QStringList lines = text.split(QLatin1Char('\n'));
     int number = 0;
     for (; number < lines.size(); ++number) {
@@ -358,14 +358,14 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             definition.layout = lines.mid(number + 1).join(QLatin1Char('\n'));
             break;
         } else if (keyword == QLatin1String("page")) {
-            definition.pageSize = pageSizeNamed(words.value(0));
-            if (definition.pageSize == QPageSize::Custom)
+            definition.page.pageSize = pageSizeNamed(words.value(0));
+            if (definition.page.pageSize == QPageSize::Custom)
                 badDefinition(fileName, number + 1, QStringLiteral("unknown paper %1").arg(words.value(0)));
-            definition.orientation = words.value(1).compare(QLatin1String("landscape"), Qt::CaseInsensitive) == 0
+            definition.page.orientation = words.value(1).compare(QLatin1String("landscape"), Qt::CaseInsensitive) == 0
                 ? QPageLayout::Landscape : QPageLayout::Portrait;
         } else if (keyword == QLatin1String("margins")) {
             bool ok = false;
-            definition.marginMillimetres = rest.toDouble(&ok);
+            definition.page.marginMillimetres = rest.toDouble(&ok);
             if (!ok)
                 badDefinition(fileName, number + 1, QStringLiteral("margins are millimetres"));
         } else if (keyword == QLatin1String("font")) {
@@ -373,8 +373,8 @@ ReportDefinition ReportDefinition::parse(const QString &text, const QString &fil
             const qreal size = words.value(words.size() - 1).toDouble(&ok);
             if (!ok || words.size() < 2)
                 badDefinition(fileName, number + 1, QStringLiteral("a font is its family and point size"));
-            definition.font = QFont(words.mid(0, words.size() - 1).join(QLatin1Char(' ')));
-            definition.font.setPointSizeF(size);
+            definition.page.font = QFont(words.mid(0, words.size() - 1).join(QLatin1Char(' ')));
+            definition.page.font.setPointSizeF(size);
         } else if (keyword == QLatin1String("footer")) {
             definition.footer = rest;
         } else if (keyword == QLatin1String("details")) {
@@ -419,7 +419,7 @@ void registerReportFunction(const QString &name, ReportFunction function)
     functions().insert(name.toLower(), std::move(function));
 }
 
-QPageLayout ReportContent::pageLayout() const
+QPageLayout ReportPage::layout() const
 {
     return QPageLayout(QPageSize(pageSize), orientation,
                        QMarginsF(marginMillimetres, marginMillimetres, marginMillimetres, marginMillimetres),
@@ -470,10 +470,7 @@ ReportContent runReport(const ReportDefinition &definition, const ReportParamete
     ReportContent content;
     content.html.reserve(definition.layout.size() * 4);
     render(layout, evaluator, data, content.html);
-    content.pageSize = definition.pageSize;
-    content.orientation = definition.orientation;
-    content.marginMillimetres = definition.marginMillimetres;
-    content.font = definition.font;
+    content.page = definition.page;
     const int details = definition.detailsQuery.isEmpty() ? int(data.size()) - 1 : evaluator.queryIndex(definition.detailsQuery);
     content.records = details >= 0 ? int(data[details].rows.size()) : 0;
     // The footer may name parameters and fields as the layout does.

@@ -36,13 +36,20 @@ class Connection;
 // <!--each q--> a field of q is the current row's; elsewhere the first row's.
 // <!--if field--> and <!--ifnot field--> keep their part when the field is (not) set:
 // neither NULL, empty, 0 nor false. In a query, a parameter becomes an SQL literal.
-struct ReportDefinition {
-    QString fileName;
+// The paper, margins and text font a report is printed with.
+struct ReportPage {
     QPageSize::PageSizeId pageSize = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     qreal marginMillimetres = 12;
     QFont font;
-    QString footer;
+
+    QPageLayout layout() const;
+};
+
+struct ReportDefinition {
+    QString fileName;
+    ReportPage page;
+    QString footer; // a layout of its own, filled like the page's
     QString detailsQuery;
     QVector<QPair<QString, QString>> queries; // name, statement
     QString layout;
@@ -69,14 +76,9 @@ void registerReportFunction(const QString &name, ReportFunction function);
 // What a run produced: the laid-out page's HTML and how to print it.
 struct ReportContent {
     QString html;
-    QPageSize::PageSizeId pageSize = QPageSize::A4;
-    QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    qreal marginMillimetres = 12;
-    QFont font;
+    ReportPage page;
     QString footer;
     int records = 0;
-
-    QPageLayout pageLayout() const;
 };
 
 // Reads the definition's queries on `connection` and fills its layout.

@@ -26,10 +26,10 @@ constexpr qint32 kMaximised = 0x01000000;
 } // namespace
 
 ReportPages::ReportPages(const ReportContent &content, QPaintDevice &device, const QSizeF &printable)
-    : m_footer(content.footer), m_font(content.font), m_printable(printable)
+    : m_footer(content.footer), m_font(content.page.font), m_printable(printable)
 {
     m_document.documentLayout()->setPaintDevice(&device);
-    m_document.setDefaultFont(content.font);
+    m_document.setDefaultFont(content.page.font);
     m_document.setDocumentMargin(0);
     m_document.setHtml(content.html);
     const QFontMetricsF metrics(m_font, &device);
@@ -89,7 +89,7 @@ int writePdf(const ReportContent &content, const QString &fileName, const QStrin
         QPdfWriter writer(fileName);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Local Purchase Costing"));
-        writer.setPageLayout(content.pageLayout());
+        writer.setPageLayout(content.page.layout());
         return printReport(content, writer);
     } catch (...) {
         // No half-written file is left behind.
@@ -160,7 +160,7 @@ void DefaultReportEngine::Preview(const QString &title, int left, int top, int w
     if (!owner)
         owner = QApplication::activeWindow();
     auto *printer = new QPrinter(QPrinter::HighResolution);
-    printer->setPageLayout(m_content->pageLayout());
+    printer->setPageLayout(m_content->page.layout());
     printer->setDocName(title);
     auto *preview = new QPrintPreviewDialog(printer, owner, Qt::Window);
     QObject::connect(preview, &QObject::destroyed, [printer] { delete printer; });
